@@ -1,0 +1,1 @@
+// Keeps a subsystem library non-empty while it has no source file of its own.

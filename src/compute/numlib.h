@@ -1,0 +1,37 @@
+// The SPI engine's numerical library: sorting, sample L-moments, the Pearson
+// type III fit and distribution function, the incomplete gamma ratio and the
+// standard normal quantile. All arithmetic is in 8-byte reals. Failures are
+// reported through a flag (0 success, 1 failure) and one message line on
+// standard output; none of them stops the program.
+#pragma once
+
+#include <array>
+#include <span>
+
+namespace compute {
+
+// Copies the first n values of in to out and sorts them ascending (Shell's
+// sort with increments 1, 4, 13, 40, ...). capacity is the caller's array size.
+void sort(std::span<const double> in, std::span<double> out, int n, int capacity);
+
+// Sample L-moments of the ascending sample x[0..n-1]: xmom.size() = nmom
+// values, lambda1, lambda2, tau3, tau4, ... A = B = 0: unbiased estimator;
+// otherwise plotting positions (i + a) / (n + b).
+void samlmr(std::span<const double> x, int n, std::span<double> xmom, double a, double b,
+            int& ifail);
+
+// Pearson type III parameters (mean, standard deviation, skewness) from
+// lambda1, lambda2, tau3.
+void pelpe3(const std::array<double, 3>& xmom, std::array<double, 3>& para, int& ifail);
+
+// Pearson type III distribution function at x; refuses sigma <= 0 (flag 1,
+// returns missing widened).
+double cdfpe3(double x, const std::array<double, 3>& para, int& ifail, float missing);
+
+// Regularized lower incomplete gamma ratio P(alpha, x); g = lnGamma(alpha).
+double gamind(double x, double alpha, double g);
+
+// Standard normal quantile (AS 241, PPND16).
+double quastn(double p);
+
+}  // namespace compute

@@ -178,6 +178,11 @@ void open(int unit, std::string_view name, Presence presence = Presence::MayBeMi
 // The next write through the number attaches "fort.<n>" afresh.
 void close(int unit);
 
+// If no file is attached to the number, attaches "fort.<n>" and creates or
+// empties it, exactly as a first record written through the number would; a
+// file already attached is left as it is.
+void ensure_attached(int unit);
+
 // Completes and closes every attached file (program end, fatal end, tests).
 void close_all();
 

@@ -178,10 +178,12 @@ void open(int unit, std::string_view name, Presence presence = Presence::MayBeMi
 // The next write through the number attaches "fort.<n>" afresh.
 void close(int unit);
 
-// If no file is attached to the number, attaches "fort.<n>" and creates or
-// empties it, exactly as a first record written through the number would; a
-// file already attached is left as it is.
-void ensure_attached(int unit);
+// Makes the file attached to the number an output file exactly as a first
+// record written through it would, without writing a record: when no file is
+// attached, "fort.<n>" is attached; a file to which no record has been written
+// since it was attached is created or emptied. A file that already holds
+// records written through the number is left as it is.
+void start_output(int unit);
 
 // Completes and closes every attached file (program end, fatal end, tests).
 void close_all();

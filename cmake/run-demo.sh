@@ -1,0 +1,16 @@
+#!/bin/sh
+# Runs drought on every bundled example station in one program run, in the
+# scratch directory given, then lists the files it wrote.
+# usage: run-demo.sh <drought executable> <scratch directory>
+set -e
+exe=$1
+dir=$2
+cd "$dir"
+stations=$(ls *_PRCP.csv | sed 's/_PRCP\.csv$//')
+inputs=$(ls)
+echo "== console dialogue (replies: $(echo $stations) exit)"
+{ for s in $stations; do echo "$s"; done; echo exit; } | "$exe"
+echo "== files written in $dir"
+for f in $(ls); do
+  case " $(echo $inputs) " in *" $f "*) ;; *) ls -l "$f" ;; esac
+done

@@ -1,0 +1,27 @@
+// The prompt loop and the fixed sequence of stages of a station run.
+//
+// Reads station IDs from the console (file number 5), runs every stage over
+// the station's files in the current directory, and prints the first and the
+// last month of the data, until the operator answers "exit".
+#pragma once
+
+#include <string_view>
+
+namespace driver {
+
+// Width of a station ID: the reply is cut or blank-padded to it.
+inline constexpr std::size_t kStationIdWidth = 6;
+
+// Runs the prompt loop until the reply "exit". Input/output failures raise
+// records::FatalError (end of standard input at the prompt included).
+void run();
+
+// Whether the station ID can prefix file names in the current directory: it
+// must not contain '/', '\' or a NUL byte.
+bool valid_station_id(std::string_view station_id);
+
+// One station run: every stage, in order, for the 6-character station ID.
+// Prints the data span lines at its end.
+void station_run(std::string_view station_id);
+
+}  // namespace driver

@@ -1,0 +1,93 @@
+#include "indices/deciles.h"
+
+#include <array>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "indices/heapsort.h"
+#include "indices/monthly_table.h"
+#include "records/records.h"
+
+namespace indices {
+namespace {
+
+constexpr int kTableUnit = 86;
+constexpr int kDecileUnit = 87;
+constexpr int kMaxDecileYears = 150;
+constexpr int kMaxPool = 12 * kMaxDecileYears;
+constexpr int kMissingCode = -99;
+
+struct Classes {
+  std::array<float, 10> lower{};
+  std::array<float, 10> upper{};
+};
+
+// Cuts the sorted pool into ten classes of s = c / 10 positions each, the
+// tenth running on to the end. A class that would start with the value the
+// previous one ends with starts one higher, so the tied value stays below.
+// Needs at least 10 values.
+Classes cut_classes(std::span<const float> sorted) {
+  Classes cls;
+  const std::size_t step = sorted.size() / 10;
+  std::size_t j = 0;
+  for (int k = 0; k < 10; ++k) {
+    cls.lower[k] = sorted[j];
+    if (k > 0 && cls.lower[k] == cls.upper[k - 1]) cls.lower[k] += 1.0f;
+    j += step - 1;
+    cls.upper[k] = sorted[j];
+    ++j;
+  }
+  cls.upper[9] = sorted.back();
+  return cls;
+}
+
+// The highest class whose bounds hold the total.
+int code_of(const Classes& cls, int total) {
+  const float t = static_cast<float>(total);
+  int code = kMissingCode;
+  for (int k = 0; k < 10; ++k)
+    if (cls.lower[k] <= t && t <= cls.upper[k]) code = k + 1;
+  return code;
+}
+
+}  // namespace
+
+void deciles(std::string_view table_arg) {
+  static const records::Layout kDecileRecord{"I6,',',I4,',',12(I3,',')"};
+
+  const std::string station = records::station_of(table_arg);
+  const std::string_view table_name = records::trim_name(table_arg);
+  const bool observed = records::text_equal(table_name, station + "-spiformat.csv");
+
+  records::open(kTableUnit, table_name);
+  const MonthlyTable table = read_monthly_table(kTableUnit, kMaxDecileYears);
+  records::close(kTableUnit);
+
+  std::vector<float> pool;
+  pool.reserve(kMaxPool);
+  for (int i = 0; i < table.n; ++i)
+    for (int t : table.total[i])
+      if (t != kMissingTotal) pool.push_back(static_cast<float>(t));
+  heapsort(pool);
+
+  // With fewer than 10 values no class can be formed: every month is -99.
+  const bool classified = pool.size() >= 10;
+  const Classes cls = classified ? cut_classes(pool) : Classes{};
+
+  records::open(kDecileUnit, station + (observed ? "-deciles.csv" : "-decilesint.csv"));
+  // An empty table still replaces an earlier run's codes with an empty file.
+  records::start_output(kDecileUnit);
+  for (int i = 0; i < table.n; ++i) {
+    std::array<int, 12> code;
+    for (int m = 0; m < 12; ++m) {
+      const int t = table.total[i][m];
+      code[m] = (classified && t != kMissingTotal) ? code_of(cls, t) : kMissingCode;
+    }
+    records::write(kDecileUnit, kDecileRecord,
+                   {table.station, table.year[i], std::span<const int>(code)});
+  }
+  records::close(kDecileUnit);
+}
+
+}  // namespace indices

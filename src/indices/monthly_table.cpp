@@ -1,0 +1,46 @@
+#include "indices/monthly_table.h"
+
+#include <algorithm>
+#include <span>
+
+#include "records/records.h"
+
+namespace indices {
+
+MonthlyTable read_monthly_table(int unit, int max_years) {
+  MonthlyTable table;
+  const int limit = std::clamp(max_years, 0, kMaxTableYears);
+  // A null value keeps the target's previous content: the station number
+  // carries over from the last record, the year and totals of a fresh row are 0.
+  int station = 0;
+  while (table.n < limit) {
+    int year = 0;
+    std::array<int, 12> totals{};
+    const records::ReadStatus status =
+        records::read_list(unit, {station, year, std::span<int>(totals)});
+    if (status != records::ReadStatus::Ok) break;
+    table.year[table.n] = year;
+    table.total[table.n] = totals;
+    table.station = station;
+    ++table.n;
+  }
+  return table;
+}
+
+std::array<float, 12> monthly_normals(const MonthlyTable& table) {
+  std::array<float, 12> normal{};
+  for (int m = 0; m < 12; ++m) {
+    float sum = 0.0f;
+    int count = 0;
+    for (int i = 0; i < table.n; ++i) {
+      const int t = table.total[i][m];
+      if (t == kMissingTotal) continue;
+      sum = records::round_to_float(double(sum) + double(t));
+      ++count;
+    }
+    normal[m] = count > 0 ? records::round_to_float(double(sum) / count) : 0.0f;
+  }
+  return normal;
+}
+
+}  // namespace indices

@@ -1,0 +1,48 @@
+#include "indices/percentnormal.h"
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "indices/monthly_table.h"
+#include "records/records.h"
+
+namespace indices {
+namespace {
+
+constexpr int kTableUnit = 80;
+constexpr int kPercentUnit = 81;
+constexpr float kMissingPercent = -99.0f;
+
+}  // namespace
+
+void percentnormal(std::string_view table_arg) {
+  static const records::Layout kPercentRecord{"I4,',',12(F6.2,',')"};
+
+  const std::string station = records::station_of(table_arg);
+  const std::string_view table_name = records::trim_name(table_arg);
+  const bool observed = records::text_equal(table_name, station + "-spiformat.csv");
+
+  records::open(kTableUnit, table_name);
+  const MonthlyTable table = read_monthly_table(kTableUnit, kMaxTableYears);
+  records::close(kTableUnit);
+  const std::array<float, 12> normal = monthly_normals(table);
+
+  records::open(kPercentUnit, station + (observed ? "-pctnorm.csv" : "-pctnormint.csv"));
+  for (int i = 0; i < table.n; ++i) {
+    std::array<float, 12> percent;
+    percent.fill(kMissingPercent);
+    for (int m = 0; m < 12; ++m) {
+      const int t = table.total[i][m];
+      if (t == kMissingTotal) continue;
+      // Quotient first, then the product, both in double; a zero normal gives
+      // NaN (0/0) or infinity, written as the record layer writes them.
+      percent[m] = records::round_to_float((double(t) / double(normal[m])) * 100.0);
+    }
+    records::write(kPercentUnit, kPercentRecord, {table.year[i], std::span<const float>(percent)});
+  }
+  records::write_list(kPercentUnit);
+  records::close(kPercentUnit);
+}
+
+}  // namespace indices

@@ -1,0 +1,18 @@
+// Percent of normal precipitation.
+//
+// Reads: the monthly precipitation table named by the argument (at most 200
+// years). Writes: <id>-pctnorm.csv for the observed table <id>-spiformat.csv,
+// <id>-pctnormint.csv for any other table: one record per year, each month's
+// total as a percentage of its calendar month's mean over the table (-99.00
+// for a missing month), then an empty record.
+#pragma once
+
+#include <string_view>
+
+namespace indices {
+
+// table_arg: the 30-character blank-padded file-name argument; its first 6
+// characters are the station ID.
+void percentnormal(std::string_view table_arg);
+
+}  // namespace indices

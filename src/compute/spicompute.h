@@ -1,0 +1,46 @@
+// The SPI run over one monthly precipitation table.
+//
+// Reads: the table named by the file-name argument (one record per year:
+// station number, year, 12 monthly totals in hundredths of an inch, -9999 for a
+// missing month), on file number 10, which it leaves attached.
+// Writes, for each accumulation period k = 1..7 (1, 2, 3, 6, 9, 12, 24
+// months), through file numbers it never opens by name:
+//   10k+1  fitted parameters, 12 records per station block
+//   10k+2  SPI values, one record per year
+//   10k+3  mixed probabilities, one record per year
+//   10k+4  accumulated precipitation, one record per year
+// None of them is closed here; the caller decides which files end with the run.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace compute {
+
+// The accumulation periods in months, in the order of every SPI file.
+inline constexpr std::array<int, 7> kNrun{1, 2, 3, 6, 9, 12, 24};
+
+inline constexpr int kTableUnit = 10;
+inline constexpr float kSpiFill = -99.0f;         // fill value and missing marker
+inline constexpr float kTableMissing = -9999.0f;  // missing month in the table
+
+// Input codes of `read`: a list-directed monthly table of integer hundredths,
+// or fixed columns (station I4, 1X, year I4, 12F7.2) of values as they are.
+inline constexpr int kListHundredths = 1;
+inline constexpr int kColumnValues = 2;
+
+void spicompute(std::string_view file_arg, int first_year);
+
+// Reads one station block (consecutive records of one station number) from the
+// file on `unit` into series (12 * nyears slots, nyears limited by the size of
+// series), each slot starting at `fill`: slot 12 * (year - first_year) + month.
+// Months equal to `missing` and records whose year has no slot set nothing.
+// The first record of the next station is stepped back for the next call.
+// Returns the block's station number (0 for an empty block) in `station` and
+// sets end_flag to 1 when the file ended, else 0. An unknown input code or a
+// record that cannot be read ends the program.
+void read(int incode, std::span<float> series, int unit, float fill, float missing, int first_year,
+          int nyears, int& station, int& end_flag);
+
+}  // namespace compute

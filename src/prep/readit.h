@@ -1,0 +1,38 @@
+// Daily record reader: the first stage of a station run.
+//
+// Reads the daily observation file "<id>.csv" (a header line, then one record
+// per element and month: station, latitude, a real, an integer, element code,
+// month, year, 31 day values) and writes "<id>-fill-prcp.csv": one row of
+// daily precipitation per month from the first month of the data to December
+// of the last year, a row of gap values (-99.9) for every month that has no
+// precipitation record. Returns the data span: the year and month of the first
+// data record and of the last record read.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace prep {
+
+struct DataSpan {
+  int first_year = 0, first_month = 0, last_year = 0, last_month = 0;
+};
+
+// The longest month walk any reader of the monthly data holds.
+inline constexpr std::int64_t kMaxMonths = 5000;
+
+// Number of months from the first month of first_year to December of
+// last_year (may be zero or negative for a backward span), in 64 bits so that
+// no year value can overflow it.
+inline std::int64_t months_to_december(int first_year, int first_month, int last_year) {
+  return (std::int64_t{last_year} - first_year) * 12 + 13 - std::int64_t{first_month};
+}
+
+// Ends the program with a fatal diagnostic naming the file when the month walk
+// from (first_year, first_month) to December of last_year is longer than
+// kMaxMonths.
+void check_month_walk(std::string_view file, int first_year, int first_month, int last_year);
+
+DataSpan readit(std::string_view station_id);
+
+}  // namespace prep

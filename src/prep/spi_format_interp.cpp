@@ -1,0 +1,78 @@
+#include "prep/spi_format_interp.h"
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "records/records.h"
+
+namespace prep {
+namespace {
+
+constexpr int kMonthlyUnit = 85;
+constexpr int kTableUnit = 86;
+
+constexpr int kMaxMonthlyRecords = 5000;
+constexpr int kMissingMonth = -9999;
+
+static const records::Layout kTableRecord{"I6,',',I4,',',12(I7,',')"};
+
+bool inside_span(int year, int month, const DataSpan& span) {
+  const bool after_start =
+      year > span.first_year || (year == span.first_year && month >= span.first_month);
+  const bool before_end =
+      year < span.last_year || (year == span.last_year && month <= span.last_month);
+  return after_start && before_end;
+}
+
+}  // namespace
+
+void spi_format_interp(std::string_view station_id, const DataSpan& span) {
+  const std::string monthly_name = std::string(station_id) + "_PRCP.csv";
+  check_month_walk(monthly_name, span.first_year, span.first_month, span.last_year);
+  records::open(kMonthlyUnit, monthly_name, records::Presence::MayBeMissing);
+
+  // Values inside the span, in hundredths of an inch, in file order.
+  std::vector<float> values;
+  int station = 0;  // of the last record read; 0 when none was
+  for (int count = 0; count < kMaxMonthlyRecords; ++count) {
+    int number = 0, other_int = 0, month = 0, year = 0;
+    float other1 = 0, other2 = 0, inches = 0;
+    if (records::read_list(kMonthlyUnit, {number, other1, other2, other_int, month, year,
+                                          inches}) != records::ReadStatus::Ok) {
+      break;
+    }
+    station = number;
+    if (inside_span(year, month, span)) {
+      values.push_back(records::round_to_float(double(inches) * 100.0));
+    }
+  }
+  records::close(kMonthlyUnit);
+
+  records::open(kTableUnit, std::string(station_id) + "-spi-interpolated.csv");
+  // Each month inside the span takes the next value; adding 0.1 before the
+  // truncation keeps a product stored just below a whole number (0.53 inches
+  // times 100 is stored as 52.999996) from losing a hundredth.
+  constexpr float kLift = 0.1f;
+  std::size_t next = 0;
+  for (int year = span.first_year; year <= span.last_year; ++year) {
+    std::array<int, 12> totals{};
+    for (int month = 1; month <= 12; ++month) {
+      int& total = totals[static_cast<std::size_t>(month - 1)];
+      if ((year == span.first_year && month < span.first_month) ||
+          (year == span.last_year && month > span.last_month) || next >= values.size()) {
+        total = kMissingMonth;
+      } else {
+        total = records::trunc_to_int(double(values[next]) + double(kLift));
+        ++next;
+      }
+    }
+    records::write(kTableUnit, kTableRecord, {station, year, std::span<const int>(totals)});
+    if (year == span.last_year) break;  // never step a year past the largest int
+  }
+  records::close(kTableUnit);
+}
+
+}  // namespace prep

@@ -1,0 +1,115 @@
+#include "prep/spiformat.h"
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "prep/readit.h"
+#include "records/records.h"
+
+namespace prep {
+namespace {
+
+constexpr int kFillUnit = 82;
+constexpr int kTableUnit = 83;
+constexpr int kGapListUnit = 84;
+
+constexpr int kMaxFillRecords = 5000;
+constexpr int kDays = 31;
+constexpr float kGapValue = -99.9f;
+constexpr int kMissingMonth = -9999;
+
+static const records::Layout kTableRecord{"I6,',',I4,',',12(I7,',')"};
+static const records::Layout kGapDayRecord{"I4,',',I2,',',I2,','"};
+
+// One fill-file record as read list-directed; the year and month keep their
+// values from one read to the next.
+struct FillRecord {
+  int station = 0;
+  std::string element;
+  int year = 0;
+  int month = 0;
+  std::array<float, kDays> days{};
+};
+
+records::ReadStatus read_fill(FillRecord& r) {
+  return records::read_list(kFillUnit, {r.station, records::Target::text(r.element, 4), r.year,
+                                        r.month, std::span<float>(r.days)});
+}
+
+// The total of one month's daily row, listing its gap days. Values of 0 or
+// more are added, the integer total truncated after each addition; gap days
+// are listed and counted; other negative values (-999, no value) are passed
+// over. A month of 31 gap days is missing.
+int month_total(const std::array<float, kDays>& days, int year, int month) {
+  int total = 0;
+  int gaps = 0;
+  for (int day = 1; day <= kDays; ++day) {
+    const float v = days[static_cast<std::size_t>(day - 1)];
+    if (v >= 0.0f) {
+      total = records::trunc_to_int(double(total) + double(v));
+    } else if (v == kGapValue) {
+      records::write(kGapListUnit, kGapDayRecord, {year, month, day});
+      ++gaps;
+      if (gaps == kDays) total = kMissingMonth;
+    }
+  }
+  return total;
+}
+
+}  // namespace
+
+void spiformat(std::string_view station_id) {
+  const std::string fill_name = std::string(station_id) + "-fill-prcp.csv";
+  records::open(kFillUnit, fill_name, records::Presence::MayBeMissing);
+
+  FillRecord rec;
+  records::must_read_list(kFillUnit, {rec.station, records::Target::text(rec.element, 4), rec.year,
+                                      rec.month, std::span<float>(rec.days)});
+  const int station = rec.station;
+  const int first_year = rec.year;
+  const int first_month = rec.month;
+  records::step_back(kFillUnit);
+
+  std::vector<std::array<float, kDays>> rows;
+  for (int count = 0; count < kMaxFillRecords; ++count) {
+    if (read_fill(rec) != records::ReadStatus::Ok) break;
+    rows.push_back(rec.days);
+  }
+  const int last_year = rec.year;
+  const int last_month = rec.month;
+  records::close(kFillUnit);
+
+  check_month_walk(fill_name, first_year, first_month, last_year);
+
+  records::open(kTableUnit, std::string(station_id) + "-spiformat.csv");
+  records::open(kGapListUnit, std::string(station_id) + "-msgdata.csv");
+
+  // Each month inside the span takes the next daily row in file order; the
+  // row's own year and month are not looked at. A month left without a row
+  // (reading stopped early) is missing.
+  std::size_t next = 0;
+  for (int year = first_year; year <= last_year; ++year) {
+    std::array<int, 12> totals{};
+    for (int month = 1; month <= 12; ++month) {
+      int& total = totals[static_cast<std::size_t>(month - 1)];
+      if ((year == first_year && month < first_month) ||
+          (year == last_year && month > last_month)) {
+        total = kMissingMonth;
+      } else if (next < rows.size()) {
+        total = month_total(rows[next], year, month);
+        ++next;
+      } else {
+        total = kMissingMonth;
+      }
+    }
+    records::write(kTableUnit, kTableRecord, {station, year, std::span<const int>(totals)});
+    if (year == last_year) break;  // never step a year past the largest int
+  }
+  records::close(kTableUnit);
+  records::close(kGapListUnit);
+}
+
+}  // namespace prep

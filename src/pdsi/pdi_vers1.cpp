@@ -1,0 +1,342 @@
+// The Palmer index of a station: monthly aggregation of the daily series,
+// Thornthwaite potential evapotranspiration, the two-layer water balance,
+// calibration of each calendar month over the whole record, Z and X.
+//
+// Every stored quantity is a 4-byte real; each formula is evaluated in double
+// from the stored values and rounded once where its result is stored. Running
+// sums are rounded after each addition. Decimal constants are 4-byte reals
+// widened where they enter. A calibration that divides by zero (a D of 0, or
+// no precipitation and no loss in a calendar month) follows IEEE arithmetic.
+#include "pdsi/pdi_vers1.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+#include "pdsi/dl.h"
+#include "pdsi/pdsiform.h"
+#include "records/records.h"
+
+namespace pdsi {
+namespace {
+
+using records::round_to_float;
+
+constexpr int kSeriesUnit = 85;
+constexpr int kDailyUnit = 86;
+constexpr int kIndexUnit = 87;
+
+// Daily records read from the daily series; the rest is ignored.
+constexpr int kMaxDailyRows = 50000;
+// Months of the monthly series; later months are ignored.
+constexpr std::size_t kMaxMonths = 50000;
+
+// Day of year on which each month ends, in leap and in common years.
+constexpr std::array<int, 12> kMonthEndLeap{31,  60,  91,  121, 152, 182,
+                                            213, 244, 274, 305, 335, 366};
+constexpr std::array<int, 12> kMonthEnd{31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
+
+// Thornthwaite: exponent of the heat index terms, and the coefficients of the
+// exponent as a cubic in the heat index.
+constexpr float kHeatExponent = 1.514f;
+constexpr float kA3 = 6.75e-7f, kA2 = 7.71e-5f, kA1 = 0.0179f, kA0 = 0.492f;
+constexpr float kThornthwaiteScale = 1.6f;
+
+// Palmer: millimetres per inch, climatic characteristic and index constants.
+constexpr float kMillimetresPerInch = 25.4f;
+constexpr float kRatioOffset = 2.8f;
+constexpr float kKPrimeScale = 1.5f;
+constexpr float kKPrimeOffset = 0.5f;
+constexpr float kKScale = 17.67f;
+constexpr float kPersistence = 0.897f;
+
+static const records::Layout kHeader{"A1"};
+static const records::Layout kIndexRecord{"I4,',',I2,',',F8.2,',',F8.2,','"};
+
+struct MonthlySeries {
+  std::vector<int> year;
+  std::vector<int> month;
+  std::vector<int> days;
+  std::vector<float> t;  // mean temperature, degrees Celsius
+  std::vector<float> p;  // precipitation, mm
+  int years_begun = 0;   // N: records with day of year 1
+  std::size_t size() const { return year.size(); }
+};
+
+// Reads the daily series and sums it into months. A 1 January starts a year
+// at month 1; a month is complete when the count of records since that
+// 1 January passes the month's last day of year. A month still incomplete at
+// the next 1 January or at the end of the file is dropped, and records before
+// the first 1 January or after a December belong to no month.
+MonthlySeries read_months(const std::string& name) {
+  MonthlySeries s;
+  constexpr int kNoMonth = 13;
+  int current = kNoMonth;
+  int day_count = 0, year_count = 0, current_year = 0;
+  float p_sum = 0.0f, t_sum = 0.0f;
+
+  // The targets live across the loop: a null value keeps what the previous
+  // record put there, as list-directed reading defines.
+  int year = 0, doy = 0;
+  float tmin = 0.0f, tmax = 0.0f, unused = 0.0f, prcp = 0.0f;
+  for (int row = 0; row < kMaxDailyRows; ++row) {
+    const records::ReadStatus status =
+        records::read_list(kSeriesUnit, {year, doy, tmin, tmax, unused, prcp});
+    if (status == records::ReadStatus::End) break;
+    if (status == records::ReadStatus::Bad) {
+      records::fatal("read", name, "a value of the daily series cannot be read");
+    }
+    if (doy == 1) {
+      current = 1;
+      day_count = 1;
+      year_count = 1;
+      current_year = year;
+      p_sum = 0.0f;
+      t_sum = 0.0f;
+      ++s.years_begun;
+    }
+    if (tmin != kMissingDaily && tmax != kMissingDaily) {
+      t_sum = round_to_float(double(t_sum) + (double(tmin) + double(tmax)) / 2.0);
+    }
+    if (prcp != kMissingDaily) p_sum = round_to_float(double(p_sum) + double(prcp));
+    ++day_count;
+    ++year_count;
+    if (current == kNoMonth) continue;
+
+    const std::array<int, 12>& month_end = current_year % 4 == 0 ? kMonthEndLeap : kMonthEnd;
+    if (year_count > month_end[current - 1]) {
+      const int days = day_count - 1;
+      if (s.size() < kMaxMonths) {
+        s.year.push_back(current_year);
+        s.month.push_back(current);
+        s.days.push_back(days);
+        s.p.push_back(p_sum);
+        // A day without a temperature adds nothing but still counts.
+        s.t.push_back(round_to_float(double(t_sum) / double(days)));
+      }
+      p_sum = 0.0f;
+      t_sum = 0.0f;
+      day_count = 1;
+      ++current;
+    }
+  }
+  return s;
+}
+
+// Sums over the months of one calendar month.
+struct MonthSums {
+  float et = 0, pe = 0, r = 0, pr = 0, ro = 0, pro = 0, l = 0, pl = 0, p = 0;
+};
+
+void add(float& sum, float v) { sum = round_to_float(double(sum) + double(v)); }
+
+float ratio_or(float numerator, float denominator, float both_zero) {
+  if (numerator == 0.0f && denominator == 0.0f) return both_zero;
+  return round_to_float(double(numerator) / double(denominator));
+}
+
+// Z and X of every month of the series, or nothing when the series cannot be
+// calibrated (fewer than twelve months, no year begun, a heat index of 0).
+void index_months(const MonthlySeries& s, float latitude, std::vector<float>& z,
+                  std::vector<float>& x) {
+  const std::size_t n = s.size();
+  const int years = s.years_begun;
+  if (n < 12 || years == 0) return;
+
+  // Normal temperatures, heat index and its exponent.
+  std::array<float, 12> normal_sum{};
+  for (std::size_t k = 0; k < n; ++k) add(normal_sum[s.month[k] - 1], s.t[k]);
+  float heat_index = 0.0f;
+  for (int m = 0; m < 12; ++m) {
+    float normal = round_to_float(double(normal_sum[m]) / double(years));
+    if (normal < 0.0f) normal = 0.0f;
+    heat_index =
+        round_to_float(double(heat_index) + std::pow(double(normal) / 5.0, double(kHeatExponent)));
+  }
+  if (heat_index == 0.0f) return;
+  const double i = heat_index;
+  const float exponent = round_to_float(double(kA3) * (i * i * i) - double(kA2) * (i * i) +
+                                        double(kA1) * i + double(kA0));
+
+  // Day-length factors from the first twelve months of the series, used by
+  // calendar month for every year.
+  std::array<float, 12> day_length{};
+  for (std::size_t m = 0; m < 12; ++m) {
+    day_length[m] = dl(s.month[m], s.year[m], s.days[m], latitude);
+  }
+
+  // Water balance, month by month.
+  std::vector<float> pe(n), pr(n), pro(n), pl(n);
+  std::array<MonthSums, 12> sums{};
+  Soil soil;
+  for (std::size_t k = 0; k < n; ++k) {
+    const int m = s.month[k] - 1;
+    pe[k] = potential_evapotranspiration(s.t[k], day_length[m], s.days[k], heat_index, exponent);
+    const Balance b = water_balance(s.p[k], pe[k], soil);
+    pr[k] = b.pr;
+    pro[k] = b.pro;
+    pl[k] = b.pl;
+    MonthSums& sm = sums[m];
+    add(sm.et, b.et);
+    add(sm.pe, pe[k]);
+    add(sm.r, b.r);
+    add(sm.pr, b.pr);
+    add(sm.ro, b.ro);
+    add(sm.pro, b.pro);
+    add(sm.l, b.l);
+    add(sm.pl, b.pl);
+    add(sm.p, s.p[k]);
+  }
+
+  // CAFEC coefficients.
+  std::array<float, 12> alpha{}, beta{}, gamma{}, delta{};
+  for (int m = 0; m < 12; ++m) {
+    const MonthSums& sm = sums[m];
+    alpha[m] = ratio_or(sm.et, sm.pe, 1.0f);
+    beta[m] = ratio_or(sm.r, sm.pr, 1.0f);
+    gamma[m] = ratio_or(sm.ro, sm.pro, 0.0f);
+    delta[m] = sm.l == 0.0f ? 0.0f : round_to_float(double(sm.l) / double(sm.pl));
+  }
+
+  // Departures from the CAFEC precipitation and their mean size.
+  std::vector<float> d(n);
+  std::array<float, 12> abs_sum{};
+  for (std::size_t k = 0; k < n; ++k) {
+    const int m = s.month[k] - 1;
+    const float a = round_to_float(double(alpha[m]) * double(pe[k]));
+    const float b = round_to_float(double(beta[m]) * double(pr[k]));
+    const float g = round_to_float(double(gamma[m]) * double(pro[k]));
+    const float l = round_to_float(double(delta[m]) * double(pl[k]));
+    const float cafec = round_to_float(double(a) + double(b) + double(g) - double(l));
+    d[k] = round_to_float(double(s.p[k]) - double(cafec));
+    add(abs_sum[m], std::fabs(d[k]));
+  }
+  std::array<float, 12> mean_abs{};
+  for (int m = 0; m < 12; ++m) mean_abs[m] = round_to_float(double(abs_sum[m]) / double(years));
+
+  // Climatic characteristic K of each calendar month.
+  std::array<float, 12> k_prime{};
+  float weight = 0.0f;
+  for (int m = 0; m < 12; ++m) {
+    const MonthSums& sm = sums[m];
+    const float ratio = round_to_float((double(sm.pe) + double(sm.r) + double(sm.ro)) /
+                                           (double(sm.p) + double(sm.l)) +
+                                       double(kRatioOffset));
+    // The mean departure in inches.
+    k_prime[m] = round_to_float(
+        double(kKPrimeScale) *
+            std::log10(double(ratio) * double(kMillimetresPerInch) / double(mean_abs[m])) +
+        double(kKPrimeOffset));
+    weight = round_to_float(double(weight) + double(mean_abs[m]) * double(k_prime[m]));
+  }
+  std::array<float, 12> k{};
+  for (int m = 0; m < 12; ++m) {
+    k[m] = round_to_float(double(kKScale) / double(weight) * double(k_prime[m]) *
+                          double(kMillimetresPerInch));
+  }
+
+  z.resize(n);
+  for (std::size_t j = 0; j < n; ++j) {
+    const int m = s.month[j] - 1;
+    z[j] = round_to_float(double(k[m]) * double(d[j]) / double(kMillimetresPerInch));
+  }
+  x = palmer_x(z);
+}
+
+}  // namespace
+
+Balance water_balance(float p, float pe, Soil& soil) {
+  const double awc = kAvailableWaterCapacity;
+  const float ss = soil.surface;
+  const float su = soil.under;
+  Balance b{};
+  float d_surface = 0.0f, d_under = 0.0f;
+  if (p < pe) {
+    const float ls = round_to_float(std::min(double(pe) - double(p), double(ss)));
+    // Raised to 0 first, then lowered to what the layer holds.
+    double lu_raw = std::max((double(pe) - double(p) - double(ls)) * double(su) / awc, 0.0);
+    const float lu = round_to_float(std::min(lu_raw, double(su)));
+    d_surface = -ls;
+    d_under = -lu;
+    b.r = 0.0f;
+    b.ro = 0.0f;
+    b.l = round_to_float(double(ls) + double(lu));
+  } else if (p > pe) {
+    const float rs =
+        round_to_float(std::min(double(p) - double(pe), double(kSurfaceCapacity) - double(ss)));
+    // Raised to 0 first, then lowered to the room left below.
+    double ru = std::max(double(p) - double(pe) - double(rs), 0.0);
+    ru = std::min(ru, awc - double(kSurfaceCapacity) - double(su));
+    const float ru_stored = round_to_float(ru);
+    d_surface = rs;
+    d_under = ru_stored;
+    b.r = round_to_float(double(rs) + double(ru_stored));
+    b.ro = round_to_float(std::max(double(p) - double(pe) - double(rs) - double(ru_stored), 0.0));
+    b.l = 0.0f;
+  }
+  b.pr = round_to_float(awc - double(su) - double(ss));
+  b.pro = round_to_float(double(ss) + double(su));
+  const float pls = std::min(pe, ss);
+  const float plu =
+      round_to_float(std::min((double(pe) - double(pls)) * double(su) / awc, double(su)));
+  b.pl = round_to_float(double(pls) + double(plu));
+  b.et = round_to_float(std::min(double(p) + double(b.l), double(pe)));
+  soil.surface = round_to_float(double(ss) + double(d_surface));
+  soil.under = round_to_float(double(su) + double(d_under));
+  return b;
+}
+
+float potential_evapotranspiration(float t, float day_length, int days, float heat_index,
+                                   float exponent) {
+  const float f = round_to_float(double(day_length) / 12.0 * double(days) / 30.0);
+  if (t < 0.0f) return 0.0f;
+  // The base of the power and 1.6 f are stored before the power is formed;
+  // the formula gives centimetres, stored, then turned into millimetres.
+  const float base = round_to_float(10.0 * double(t) / double(heat_index));
+  const float scale = round_to_float(double(kThornthwaiteScale) * double(f));
+  const float pe_cm = round_to_float(double(scale) * std::pow(double(base), double(exponent)));
+  return round_to_float(double(pe_cm) * 10.0);
+}
+
+std::vector<float> palmer_x(std::span<const float> z) {
+  std::vector<float> x(z.size());
+  for (std::size_t k = 0; k < z.size(); ++k) {
+    if (k == 0) {
+      x[k] = round_to_float(double(z[k]) / 3.0);
+    } else {
+      x[k] = round_to_float(double(kPersistence) * double(x[k - 1]) + double(z[k]) / 3.0);
+    }
+  }
+  return x;
+}
+
+void pdi_vers1(std::string_view station_id) {
+  const std::string id(station_id);
+  const std::string series_name = id + "-pdsiformat.csv";
+  records::open(kSeriesUnit, series_name, records::Presence::MustExist);
+  records::open(kDailyUnit, id + ".csv", records::Presence::MustExist);
+  records::open(kIndexUnit, id + "-pdsi.csv");
+
+  // The latitude is the second field of the first data record.
+  std::string header;
+  records::must_read_columns(kDailyUnit, kHeader, {records::Target::text(header, 1)});
+  std::string station;
+  float latitude = 0.0f;
+  records::must_read_list(kDailyUnit, {records::Target::text(station, 6), latitude});
+
+  const MonthlySeries s = read_months(series_name);
+  std::vector<float> z, x;
+  index_months(s, latitude, z, x);
+
+  records::write_list(kIndexUnit, {"YEAR,MONTH,Z(ANOMALY),X(PDI) "});
+  for (std::size_t k = 0; k < z.size(); ++k) {
+    records::write(kIndexUnit, kIndexRecord, {s.year[k], s.month[k], z[k], x[k]});
+  }
+  records::close(kSeriesUnit);
+  records::close(kDailyUnit);
+  records::close(kIndexUnit);
+}
+
+}  // namespace pdsi

@@ -1,0 +1,226 @@
+// The daily series of the Palmer index: read the three elements of the daily
+// observation file, line them up on a calendar that starts on a 1 January,
+// convert to metric units and write one record per day.
+#include "pdsi/pdsiform.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "records/records.h"
+
+namespace pdsi {
+namespace {
+
+constexpr int kDailyUnit = 80;
+constexpr int kSeriesUnit = 81;
+
+// Data records read from the daily file (of every element together); the
+// rest of the file is ignored.
+constexpr int kMaxDailyRecords = 50000;
+// Rows of the daily series; the calendar walk stops adding rows here.
+constexpr std::size_t kMaxSeriesRows = 50000;
+
+// The daily file's mark for a day without a value.
+constexpr int kMissingDay = -999;
+
+// 5/9 and the inch in millimetres, as the 4-byte reals the conversion uses.
+constexpr float kFahrenheitToCelsius = 0.5555556f;
+constexpr float kMillimetresPerInch = 25.4f;
+
+static const records::Layout kHeader{"A1"};
+static const records::Layout kSeriesRecord{"I4,',',I3,',',F7.1,',',F7.1,',',F7.1,',',F7.1"};
+
+// One month of one element as it stands in the daily file.
+struct ElementRecord {
+  int year = 0;
+  int month = 0;
+  std::array<int, 31> day{};
+};
+
+enum Element { kPrcp, kTmax, kTmin, kElements };
+constexpr std::array<std::string_view, kElements> kElementCodes{"PRCP", "TMAX", "TMIN"};
+
+// A deque grows in blocks without copying what it holds, so a full table
+// never needs twice its size while it is read.
+using ElementTable = std::deque<ElementRecord>;
+
+struct DailySeries {
+  std::vector<int> year;
+  std::vector<int> doy;
+  std::vector<float> tmin;
+  std::vector<float> tmax;
+  std::vector<float> prcp;
+  std::size_t size() const { return year.size(); }
+};
+
+// Reads the data records after the header into one table per element. Reading
+// stops quietly at the end of the file or at the first record that cannot be
+// read (a day value with a decimal point, for one).
+std::array<ElementTable, kElements> read_elements(const std::string& name) {
+  records::open(kDailyUnit, name, records::Presence::MustExist);
+  std::string header;
+  records::must_read_columns(kDailyUnit, kHeader, {records::Target::text(header, 1)});
+
+  std::array<ElementTable, kElements> tables;
+  // The targets live across the loop: a null value keeps what the previous
+  // record put there, as list-directed reading defines.
+  int station = 0, elevation = 0, month = 0, year = 0;
+  float latitude = 0.0f, longitude = 0.0f;
+  std::string element;
+  std::array<int, 31> day{};
+  for (int n = 0; n < kMaxDailyRecords; ++n) {
+    const records::ReadStatus status = records::read_list(
+        kDailyUnit, {station, latitude, longitude, elevation, records::Target::text(element, 4),
+                     month, year, std::span<int>(day)});
+    if (status != records::ReadStatus::Ok) break;
+    for (int e = 0; e < kElements; ++e) {
+      if (element == kElementCodes[e]) {
+        tables[e].push_back(ElementRecord{year, month, day});
+        break;
+      }
+    }
+  }
+  records::close(kDailyUnit);
+  return tables;
+}
+
+// First index at or after `from` whose record satisfies the test, or the size
+// of the table when none does.
+template <typename Test>
+std::size_t find_from(const ElementTable& table, std::size_t from, Test test) {
+  for (std::size_t i = from; i < table.size(); ++i) {
+    if (test(table[i])) return i;
+  }
+  return table.size();
+}
+
+// Moves the three cursors to the first January from which every element has
+// a record: the latest first year, in it the largest month of the three, and
+// from there the next January (or that month itself when it is January).
+// False when some element lacks a record on the way.
+bool align(const std::array<ElementTable, kElements>& tables,
+           std::array<std::size_t, kElements>& cursor) {
+  for (const ElementTable& t : tables) {
+    if (t.empty()) return false;
+  }
+  int start_year = tables[0].front().year;
+  for (const ElementTable& t : tables) start_year = std::max(start_year, t.front().year);
+
+  for (int e = 0; e < kElements; ++e) {
+    cursor[e] =
+        find_from(tables[e], 0, [&](const ElementRecord& r) { return r.year == start_year; });
+    if (cursor[e] == tables[e].size()) return false;
+  }
+  int start_month = tables[0][cursor[0]].month;
+  for (int e = 0; e < kElements; ++e)
+    start_month = std::max(start_month, tables[e][cursor[e]].month);
+
+  for (int e = 0; e < kElements; ++e) {
+    cursor[e] = find_from(tables[e], cursor[e],
+                          [&](const ElementRecord& r) { return r.month == start_month; });
+    cursor[e] =
+        find_from(tables[e], cursor[e], [](const ElementRecord& r) { return r.month == 1; });
+    if (cursor[e] == tables[e].size()) return false;
+  }
+  return true;
+}
+
+float day_value(int value) {
+  return value == kMissingDay ? kMissingDaily : static_cast<float>(value);
+}
+
+// Walks the precipitation records from the cursor on: each one gives the days
+// of its month. A temperature record counts for the month only when its year
+// and month are the precipitation record's; its cursor then moves on, and
+// otherwise stays, so a temperature month that precipitation lacks holds that
+// element for the rest of the walk.
+DailySeries walk(const std::array<ElementTable, kElements>& tables,
+                 std::array<std::size_t, kElements> cursor) {
+  DailySeries s;
+  const ElementTable& prcp = tables[kPrcp];
+  for (std::size_t p = cursor[kPrcp]; p < prcp.size() && s.size() < kMaxSeriesRows; ++p) {
+    const int y = prcp[p].year;
+    const int m = prcp[p].month;
+    // A month outside 1 to 12 has no days; no temperature record matches it.
+    if (m < 1 || m > 12) continue;
+    const MonthTables month_tables = jday(y);
+
+    std::array<const ElementRecord*, kElements> rec{};
+    rec[kPrcp] = &prcp[p];
+    for (int e : {kTmax, kTmin}) {
+      const ElementTable& t = tables[e];
+      if (cursor[e] < t.size() && t[cursor[e]].year == y && t[cursor[e]].month == m) {
+        rec[e] = &t[cursor[e]];
+      }
+    }
+    auto value = [&](int e, int d) { return rec[e] ? day_value(rec[e]->day[d]) : kMissingDaily; };
+
+    const int first = month_tables.first[m - 1];
+    for (int d = 0; d < month_tables.length[m - 1] && s.size() < kMaxSeriesRows; ++d) {
+      s.year.push_back(y);
+      s.doy.push_back(first + d);
+      s.tmin.push_back(value(kTmin, d));
+      s.tmax.push_back(value(kTmax, d));
+      s.prcp.push_back(value(kPrcp, d));
+    }
+    for (int e : {kTmax, kTmin}) {
+      if (rec[e]) ++cursor[e];
+    }
+  }
+  return s;
+}
+
+}  // namespace
+
+MonthTables jday(int year) {
+  MonthTables t{{1, 32, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335},
+                {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31}};
+  if (year % 4 == 0) {
+    for (int m = 2; m < 12; ++m) ++t.first[m];
+    t.length[1] = 29;
+  }
+  return t;
+}
+
+void convert(std::span<float> tmin, std::span<float> tmax, std::span<float> prcp) {
+  // (v - 32) x 5/9 and (v / 100) x 25.4, each evaluated in double from the
+  // 4-byte value and rounded once: 225 hundredths give 57.149999... mm.
+  auto celsius = [](float& v) {
+    if (v != kMissingDaily) {
+      v = records::round_to_float((double(v) - 32.0) * double(kFahrenheitToCelsius));
+    }
+  };
+  for (float& v : tmin) celsius(v);
+  for (float& v : tmax) celsius(v);
+  for (float& v : prcp) {
+    if (v != kMissingDaily) {
+      v = records::round_to_float(double(v) / 100.0 * double(kMillimetresPerInch));
+    }
+  }
+}
+
+void pdsiform(std::string_view station_id) {
+  const std::string id(station_id);
+  const std::array<ElementTable, kElements> tables = read_elements(id + ".csv");
+
+  DailySeries s;
+  std::array<std::size_t, kElements> cursor{};
+  if (align(tables, cursor)) s = walk(tables, cursor);
+  convert(s.tmin, s.tmax, s.prcp);
+
+  records::open(kSeriesUnit, id + "-pdsiformat.csv");
+  // An empty series still empties the file, so that no earlier run's series
+  // is read in its place.
+  records::start_output(kSeriesUnit);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    records::write(kSeriesUnit, kSeriesRecord,
+                   {s.year[i], s.doy[i], s.tmin[i], s.tmax[i], 0.0f, s.prcp[i]});
+  }
+  records::close(kSeriesUnit);
+}
+
+}  // namespace pdsi

@@ -3,7 +3,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "records/emit.h"
@@ -227,7 +226,10 @@ void exponent_field(std::string& out, double value, int width, int digits, char 
       *p++ = sci[0];
       for (char* q = sci.data() + 2; q < e; ++q) *p++ = *q;
     }
-    exponent = std::atoi(e + 1) + 1;
+    // The exponent of d.ddd, "e+dd" or "e-ddd"; that of 0.dddd is one more.
+    int e10 = 0;
+    for (char* q = e + 2; q < r.ptr; ++q) e10 = e10 * 10 + (*q - '0');
+    exponent = (e[1] == '-' ? -e10 : e10) + 1;
   }
   int abs_exp = exponent < 0 ? -exponent : exponent;
   if (abs_exp <= 99) *p++ = letter;

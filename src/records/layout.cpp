@@ -23,7 +23,7 @@ class Parser {
   std::vector<Item> parse() {
     std::vector<Item> items = list(0);
     skip_blanks();
-    if (p_ != s_.size()) ill_formed(s_, "unexpected ')'");
+    if (p_ != s_.size()) ill_formed(s_, "unexpected text after an item");
     return items;
   }
 

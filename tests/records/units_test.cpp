@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "records/records.h"
+#include "support/tempdir.h"
+
+using namespace records;
+using testing_support::read_file;
+using testing_support::TempDir;
+using testing_support::write_file;
+
+namespace {
+const Layout kInt{"I4"};
+const Layout kText{"A"};
+
+// The diagnostic of the FatalError that the call raises ("" if none).
+template <class F>
+std::string fatal_text(F f) {
+  try {
+    f();
+  } catch (const FatalError& e) {
+    return e.what();
+  }
+  return "";
+}
+}  // namespace
+
+TEST(RecordOutput, RecordsEndWithCrLf) {
+  TempDir dir;
+  records::open(80, "out.csv");
+  records::write(80, Layout("I4,',',A"), {1948, "x"});
+  write_open(80, kText, {"ab"});
+  records::write(80, kText, {"cd"});
+  write_list(80);
+  write_open(80, kText, {"open"});
+  records::close(80);  // completes the record left open
+  EXPECT_EQ(read_file("out.csv"), "1948,x\r\nabcd\r\n\r\nopen\r\n");
+}
+
+TEST(RecordOutput, ManyRecordsSurviveTheBuffer) {
+  TempDir dir;
+  for (int i = 0; i < 30000; ++i) records::write(81, Layout("I6"), {i});
+  records::close(81);
+  std::string text = read_file("fort.81");
+  ASSERT_EQ(text.size(), 30000u * 8u);
+  EXPECT_EQ(text.substr(text.size() - 8), " 29999\r\n");
+}
+
+TEST(FileNumbers, UnattachedNumberWritesFortFile) {
+  TempDir dir;
+  write_file("fort.12", "old\r\n");
+  records::write(12, kInt, {1});
+  EXPECT_EQ(attached_name(12), "fort.12");
+  records::close(12);
+  EXPECT_FALSE(is_attached(12));
+  EXPECT_EQ(read_file("fort.12"), "   1\r\n");
+  records::write(12, kInt, {2});  // a new fort.12, emptied
+  close_all();
+  EXPECT_EQ(read_file("fort.12"), "   2\r\n");
+
+  // start_output attaches and empties without a record ...
+  write_file("fort.13", "old\r\n");
+  start_output(13);
+  records::close(13);
+  EXPECT_TRUE(std::filesystem::exists("fort.13"));
+  EXPECT_EQ(read_file("fort.13"), "");
+  // ... and leaves records already written alone.
+  records::write(14, kInt, {3});
+  start_output(14);
+  records::close(14);
+  EXPECT_EQ(read_file("fort.14"), "   3\r\n");
+}
+
+TEST(FileNumbers, OldRecordsAreLostOnlyAtTheFirstWrite) {
+  TempDir dir;
+  write_file("keep.csv", "kept\r\n");
+  records::open(82, "keep.csv");
+  records::close(82);
+  records::open(82, "keep.csv");
+  records::open(82, "other.csv");  // reattaching completes the first file untouched
+  close_all();
+  EXPECT_EQ(read_file("keep.csv"), "kept\r\n");
+  EXPECT_FALSE(std::filesystem::exists("other.csv"));
+
+  records::open(82, "keep.csv");
+  std::string t;
+  EXPECT_EQ(read_list(82, {Target::text(t, 4)}), ReadStatus::Ok);
+  records::write(82, kInt, {5});
+  records::open(82, "keep.csv");  // closes, then positions at the first record
+  EXPECT_EQ(read_list(82, {Target::text(t, 4)}), ReadStatus::Ok);
+  EXPECT_EQ(t, "5   ");
+
+  records::open(83, "named.csv");
+  start_output(83);
+  EXPECT_TRUE(std::filesystem::exists("named.csv"));
+}
+
+TEST(FileNumbers, MissingFilesAndDirectories) {
+  TempDir dir;
+  int v = 0;
+  records::open(84, "missing.csv");
+  EXPECT_EQ(read_list(84, {v}), ReadStatus::End);
+  EXPECT_EQ(read_list(85, {v}), ReadStatus::End);  // fort.85 is not created either
+  close_all();
+  EXPECT_FALSE(std::filesystem::exists("missing.csv"));
+  EXPECT_FALSE(std::filesystem::exists("fort.85"));
+
+  EXPECT_EQ(fatal_text([] { records::open(84, "1234  .csv", Presence::MustExist); }),
+            "open 1234  .csv: no such file");
+  std::filesystem::create_directory("sub");
+  EXPECT_EQ(fatal_text([] { records::open(84, "sub", Presence::MustExist); }),
+            "open sub: is a directory");
+  records::open(84, "sub");
+  EXPECT_EQ(fatal_text([&] { read_list(84, {v}); }).rfind("read sub: ", 0), 0u);
+}
+
+TEST(FileNumbers, FailedWritesAreFatal) {
+  TempDir dir;
+  std::filesystem::create_directory("out.csv");
+  records::open(86, "out.csv");
+  EXPECT_EQ(fatal_text([] { records::write(86, kInt, {1}); }), "write out.csv: Is a directory");
+  EXPECT_FALSE(is_attached(86));
+  if (std::filesystem::exists("/dev/full")) {
+    records::open(87, "/dev/full");
+    records::write(87, kInt, {1});
+    EXPECT_EQ(fatal_text([] { records::close(87); }), "write /dev/full: No space left on device");
+    records::open(87, "/dev/full");
+    records::write(87, kInt, {1});
+    EXPECT_EQ(fatal_text([] { close_all(); }), "write /dev/full: No space left on device");
+  }
+}
+
+TEST(RecordInput, LineEndsAndLastLine) {
+  TempDir dir;
+  write_file("in.csv", "a\r\nb\nc\rd\r\n\r\nlast");
+  records::open(88, "in.csv", Presence::MustExist);
+  std::string t;
+  for (const char* expected : {"a   ", "b   ", "c\rd ", "    ", "last"}) {
+    EXPECT_EQ(read_columns(88, kText, {Target::text(t, 4)}), ReadStatus::Ok);
+    EXPECT_EQ(t, expected);
+  }
+  EXPECT_EQ(read_columns(88, kText, {Target::text(t, 4)}), ReadStatus::End);
+}
+
+TEST(RecordInput, EndBadAndStepBack) {
+  TempDir dir;
+  write_file("x.csv", "1 2 3\r\n4\r\nabc 5\r\n6\r\n");
+  records::open(89, "x.csv");
+  int a = 0, b = 0;
+  EXPECT_EQ(read_list(89, {a}), ReadStatus::Ok);  // the rest of the record is skipped
+  step_back(89);
+  EXPECT_EQ(read_list(89, {a, b}), ReadStatus::Ok);
+  EXPECT_EQ(b, 2);
+  EXPECT_EQ(read_list(89, {a, b}), ReadStatus::Bad);
+  EXPECT_EQ(a, 4);
+  EXPECT_EQ(read_list(89, {a}), ReadStatus::Ok);  // after a bad value: the next record
+  EXPECT_EQ(a, 6);
+  EXPECT_EQ(read_list(89, {a}), ReadStatus::End);
+
+  records::open(89, "x.csv");
+  must_read_list(89, {a});
+  must_read_list(89, {a});
+  EXPECT_EQ(fatal_text([&] { must_read_list(89, {a}); }),
+            "read x.csv: bad value 'abc' in record 3");
+  must_read_columns(89, kInt, {a});
+  EXPECT_EQ(fatal_text([&] { must_read_columns(89, kInt, {a}); }), "read x.csv: end of file");
+}
+
+TEST(RecordInput, ReaderSeesRecordsWrittenThroughAnotherNumber) {
+  TempDir dir;
+  records::open(90, "shared.csv");
+  records::write(90, kInt, {42});
+  records::open(91, "shared.csv");
+  int v = 0;
+  EXPECT_EQ(read_list(91, {v}), ReadStatus::Ok);
+  EXPECT_EQ(v, 42);
+  // The same file on a third number starts again at its first record.
+  records::open(92, "shared.csv");
+  EXPECT_EQ(read_list(92, {v}), ReadStatus::Ok);
+  EXPECT_EQ(v, 42);
+}
+
+TEST(Console, DialogueLines) {
+  TempDir dir;
+  std::string out;
+  std::string in = "123456\r\nexit, more\n";
+  set_console_sink(&out);
+  set_console_source(&in);
+  write_list(kConsoleOut, {"Enter 6-digit station ID or exit: "});
+  std::string id;
+  must_read_list(kConsoleIn, {Target::text(id, 6)});
+  EXPECT_EQ(id, "123456");
+  write_list(kConsoleOut, {"Data begins in", 3, "/", 1948});
+  write_list(kConsoleOut, {"Data ends in  ", 12, "/", 2020});
+  write_list(kConsoleOut);
+  must_read_list(kConsoleIn, {Target::text(id, 6)});
+  EXPECT_TRUE(text_equal(id, "exit"));
+  EXPECT_EQ(out,
+            " Enter 6-digit station ID or exit: \r\n"
+            " Data begins in 3 / 1948\r\n"
+            " Data ends in   12 / 2020\r\n"
+            "\r\n");
+  EXPECT_EQ(fatal_text([&] { must_read_list(kConsoleIn, {Target::text(id, 6)}); }),
+            "read standard input: end of file");
+}

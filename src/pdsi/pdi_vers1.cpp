@@ -325,6 +325,9 @@ void pdi_vers1(std::string_view station_id) {
   std::string station;
   float latitude = 0.0f;
   records::must_read_list(kDailyUnit, {records::Target::text(station, 6), latitude});
+  // Nothing more is read from the daily observation file: let it go before
+  // the series is read.
+  records::close(kDailyUnit);
 
   const MonthlySeries s = read_months(series_name);
   std::vector<float> z, x;
@@ -335,7 +338,6 @@ void pdi_vers1(std::string_view station_id) {
     records::write(kIndexUnit, kIndexRecord, {s.year[k], s.month[k], z[k], x[k]});
   }
   records::close(kSeriesUnit);
-  records::close(kDailyUnit);
   records::close(kIndexUnit);
 }
 

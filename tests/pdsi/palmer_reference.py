@@ -6,6 +6,7 @@ struct, every formula is evaluated in Python floats (double precision).
   python3 palmer_reference.py series STATION     # writes STATION-pdsiformat.ref
   python3 palmer_reference.py index STATION      # writes STATION-pdsi.ref
   python3 palmer_reference.py dl MONTH YEAR DAYS LATITUDE
+  python3 palmer_reference.py fixture STATION YEAR:FROM:TO ...   # the test series
 """
 import math
 import struct
@@ -28,6 +29,23 @@ def fixed(v, w, d):
     if len(t) == w + 1 and t.startswith("-0."):
         t = "-" + t[2:]
     return "*" * w if len(t) > w else t.rjust(w)
+
+
+def idiv(a, b):
+    """a / b in IEEE arithmetic (Python raises on a zero divisor)."""
+    if b != 0 or math.isnan(b):
+        return a / b
+    if a == 0 or math.isnan(a):
+        return math.nan
+    return math.copysign(math.inf, a) * math.copysign(1.0, b)
+
+
+def ilog10(x):
+    if math.isnan(x) or x < 0:
+        return math.nan
+    if x == 0:
+        return -math.inf
+    return math.log10(x)
 
 
 def jday(year):
@@ -199,12 +217,12 @@ def index(station):
             def div(a_, b_, both):
                 if a_ == 0 and b_ == 0:
                     return both
-                return f32(a_ / b_) if b_ != 0 else math.copysign(math.inf, a_) if a_ else math.nan
+                return f32(idiv(a_, b_))
 
             al = [div(S["et"][m], S["pe"][m], 1.0) for m in range(12)]
             be = [div(S["r"][m], S["pr"][m], 1.0) for m in range(12)]
             ga = [div(S["ro"][m], S["pro"][m], 0.0) for m in range(12)]
-            de = [0.0 if S["l"][m] == 0 else div(S["l"][m], S["pl"][m], 0.0) for m in range(12)]
+            de = [0.0 if S["l"][m] == 0 else f32(idiv(S["l"][m], S["pl"][m])) for m in range(12)]
             ds, absum = [], [0.0] * 12
             for y, m, p, pe, pr_, pro, pl in rows:
                 k = m - 1
@@ -215,10 +233,10 @@ def index(station):
             D = [f32(absum[m] / N) for m in range(12)]
             kp, Ssum = [], 0.0
             for m in range(12):
-                ratio = f32((S["pe"][m] + S["r"][m] + S["ro"][m]) / (S["p"][m] + S["l"][m]) + f32(2.8))
-                kp.append(f32(f32(1.5) * math.log10(ratio * f32(25.4) / D[m]) + 0.5))
+                ratio = f32(idiv(S["pe"][m] + S["r"][m] + S["ro"][m], S["p"][m] + S["l"][m]) + f32(2.8))
+                kp.append(f32(f32(1.5) * ilog10(idiv(ratio * f32(25.4), D[m])) + 0.5))
                 Ssum = f32(Ssum + D[m] * kp[m])
-            K = [f32(f32(17.67) / Ssum * kp[m] * f32(25.4)) for m in range(12)]
+            K = [f32(idiv(f32(17.67), Ssum) * kp[m] * f32(25.4)) for m in range(12)]
             x = 0.0
             for i, ((y, m, *_), d) in enumerate(zip(rows, ds)):
                 z = f32(K[m - 1] * d / f32(25.4))
@@ -228,7 +246,31 @@ def index(station):
         o.write("".join(r + "\r\n" for r in out))
 
 
+def fixture(station, spans):
+    """The daily series of the index tests: a seasonal temperature cycle, rain
+    on every third day, varying from year to year, no temperature on days 91 to 120, no minimum
+    temperature on the even days from 152 to 181; latitude 40."""
+    with open(station + ".csv", "w") as o:
+        o.write("HEADER\n" + station + ",40.0,-93.2,120,PRCP,1,1951" + ",0" * 31 + "\n")
+    with open(station + "-pdsiformat.csv", "w") as o:
+        for span in spans:
+            y, a, b = (int(x) for x in span.split(":"))
+            for n in range(a, b + 1):
+                lo = min(n, 366 - n) // 8 - 6
+                hi = lo + 9 + n % 4
+                p = (n * 37 + y * 11) % 41 * 0.5 if (n + y) % 3 == 0 else 0.0
+                tmin, tmax = float(lo), float(hi)
+                if 91 <= n <= 120:
+                    tmin = tmax = 9999.0
+                if 152 <= n <= 181 and n % 2 == 0:
+                    tmin = 9999.0
+                o.write("%4d,%3d,%7.1f,%7.1f,%7.1f,%7.1f\r\n" % (y, n, tmin, tmax, 0.0, p))
+
+
 if __name__ == "__main__":
+    if sys.argv[1] == "fixture":
+        fixture(sys.argv[2], sys.argv[3:])
+        sys.exit(0)
     if sys.argv[1] == "series":
         series(sys.argv[2])
     elif sys.argv[1] == "index":

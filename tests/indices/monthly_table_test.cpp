@@ -8,7 +8,6 @@
 
 namespace {
 
-using indices_testing::M;
 using testing_support::TempDir;
 using testing_support::write_file;
 
@@ -49,22 +48,6 @@ TEST(MonthlyTableReading, StopsAtBadValueAndCapacity) {
   EXPECT_EQ(read(text, 1000).n, 5);  // never more than the capacity of 200
   EXPECT_EQ(read("1,1900,1,2,3,4,5,6,7,8,9,10,11,1.5\r\n" + text, 200).n, 0);
   EXPECT_EQ(read("", 200).n, 0);
-}
-
-TEST(MonthlyNormals, MeanOfPresentTotalsInSinglePrecision) {
-  indices::MonthlyTable t;
-  t.n = 3;
-  t.total[0] = {16777216, 10, M, 0, 1, 1, 1, 1, 1, 1, 1, 1};
-  t.total[1] = {1, 20, M, 0, 2, 2, 2, 2, 2, 2, 2, 2};
-  t.total[2] = {1, M, M, 0, 4, 4, 4, 4, 4, 4, 4, 4};
-  const std::array<float, 12> n = indices::monthly_normals(t);
-  // 2^24 + 1 rounds back to 2^24 after each addition: 16777216 / 3, not
-  // 16777218 / 3 = 5592406.
-  EXPECT_EQ(n[0], static_cast<float>(16777216.0 / 3.0));
-  EXPECT_EQ(n[1], 15.0f);  // the missing month does not count
-  EXPECT_EQ(n[2], 0.0f);   // no total at all
-  EXPECT_EQ(n[3], 0.0f);
-  EXPECT_EQ(n[4], static_cast<float>(7.0 / 3.0));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "compute/spipe3.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 
 #include "compute/numlib.h"
@@ -18,7 +19,11 @@ constexpr float kProbHigh = 0.999f;
 // Distance between the sums of one calendar month in the fit sample: a year
 // for periods up to 12 months, otherwise whole multiples of 12 months so that
 // the windows do not overlap (24 for 13 to 24 months, 36 for 25 to 36, ...).
-int sample_step(int nrun) { return nrun <= 12 ? 12 : (nrun + 11) / 12 * 12; }
+// Any step beyond the last slot ends the search, so the step is capped there.
+int sample_step(int nrun) {
+  if (nrun <= 12) return 12;
+  return static_cast<int>(std::min<std::int64_t>((std::int64_t{nrun} + 11) / 12 * 12, kSpiSlots));
+}
 
 }  // namespace
 
@@ -57,11 +62,12 @@ void spipe3(int nrun, std::span<const float> series, float missing, int nyears, 
 
   // Fit each calendar month to the positive sums that end in it.
   const int step = sample_step(nrun);
+  const int lead = std::min(nrun, nslots + 1) - 1;  // slots before the first sum
   std::array<double, kSpiYears + 1> sample{};
   std::array<double, kSpiYears + 1> sorted{};
   for (int m0 = 0; m0 < 12; ++m0) {
-    const int first = nrun - 1 + m0;  // 0-based slot of the first candidate
-    const int c = (nrun - 1 + m0) % 12;
+    const int first = lead + m0;  // 0-based slot of the first candidate
+    const int c = ((nrun - 1) % 12 + m0) % 12;
     int n = 0, zeros = 0, npos = 0;
     for (int s = first; s < nslots;) {
       const double v = sums[static_cast<std::size_t>(s)];

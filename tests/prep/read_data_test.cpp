@@ -79,24 +79,6 @@ TEST(SpiResults, OneRecordPerMonthWithThePeriodsSideBySide) {
   EXPECT_EQ(recs[35].substr(recs[35].size() - 2), ", ");
 }
 
-TEST(SpiResults, ValuesAreRoundedAsWritten) {
-  testing_support::TempDir t;
-  std::array<double, 12> v{};
-  v[0] = 1.234;
-  v[1] = -0.004;
-  v[2] = -3.09;
-  // Columns of 7 hold more digits than the file's writer gives them.
-  std::string rec = value_record(2000, v);
-  rec.replace(11, 7, "  1.234").replace(18, 7, " -0.004");
-  write_file("fort.12", rec);
-  run(2000, 2000);
-  const auto recs = read_records("123456-spi-results.csv");
-  ASSERT_EQ(recs.size(), 12u);
-  EXPECT_EQ(recs[0].substr(8, 8), "   1.23,");
-  EXPECT_EQ(recs[1].substr(8, 8), "  -0.00,");
-  EXPECT_EQ(recs[2].substr(8, 8), "  -3.09,");
-}
-
 TEST(SpiResults, YearsAValueFileDoesNotSupplyAreMissing) {
   testing_support::TempDir t;
   write_file(name_of(1), value_file(1, 1952, 1953));  // starts two years late

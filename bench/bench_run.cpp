@@ -1,0 +1,121 @@
+// Whole station runs against the input/output floor.
+//
+// StationRun/<years>: one program run of one station (every stage, then the
+// program's end closing every file), on a deterministic synthetic station of
+// 60 or 120 years.
+// IoFloor/<years>: the least any program can do for the same run: read the
+// station's two input files and write the very bytes the station run writes,
+// to the same number of files.
+// Batch100: one program run over 100 stations of 60 years each.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver/driver.h"
+#include "records/records.h"
+#include "station_gen.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+  std::string s;
+  if (std::FILE* f = std::fopen(p.c_str(), "rb")) {
+    char buf[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    std::fclose(f);
+  }
+  return s;
+}
+
+void spill(const fs::path& p, const std::string& bytes) {
+  std::FILE* f = std::fopen(p.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+// A scratch directory that is the working directory while it lives.
+struct Scratch {
+  fs::path previous = fs::current_path();
+  fs::path dir;
+  explicit Scratch(const std::string& name) {
+    dir = fs::temp_directory_path() / ("drought-bench-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::current_path(dir);
+  }
+  ~Scratch() {
+    fs::current_path(previous);
+    fs::remove_all(dir);
+  }
+};
+
+std::string station_id(int years) { return "9" + std::to_string(100000 + years).substr(1); }
+
+// One program run: the station run, then every file completed and closed.
+void program_run(const std::vector<std::string>& ids, std::string& console) {
+  console.clear();
+  records::set_console_sink(&console);
+  for (const auto& id : ids) driver::station_run(id);
+  records::close_all();
+  records::set_console_sink(nullptr);
+}
+
+void StationRun(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  Scratch scratch("run" + std::to_string(years));
+  const std::string id = station_id(years);
+  bench_support::write_station(scratch.dir, id, 1901, years, 42);
+  std::string console;
+  for (auto _ : state) program_run({id}, console);
+  state.counters["months"] = years * 12.0;
+}
+
+void IoFloor(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  Scratch scratch("floor" + std::to_string(years));
+  const std::string id = station_id(years);
+  bench_support::write_station(scratch.dir, id, 1901, years, 42);
+  std::string console;
+  program_run({id}, console);
+  // The bytes of every file the run wrote.
+  std::map<std::string, std::string> outputs;
+  for (const auto& entry : fs::directory_iterator(scratch.dir)) {
+    const std::string name = entry.path().filename();
+    if (name != id + ".csv" && name != id + "_PRCP.csv") outputs[name] = slurp(entry.path());
+  }
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = slurp(id + ".csv").size() + slurp(id + "_PRCP.csv").size();
+    for (const auto& [name, content] : outputs) {
+      spill(name, content);
+      bytes += content.size();
+    }
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.counters["files"] = static_cast<double>(outputs.size());
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+void Batch100(benchmark::State& state) {
+  Scratch scratch("batch");
+  std::vector<std::string> ids;
+  for (int i = 0; i < 100; ++i) {
+    ids.push_back(std::to_string(800000 + i));
+    bench_support::write_station(scratch.dir, ids.back(), 1951, 60, 1000 + i);
+  }
+  std::string console;
+  for (auto _ : state) program_run(ids, console);
+}
+
+BENCHMARK(StationRun)->Arg(60)->Arg(120)->Unit(benchmark::kMillisecond);
+BENCHMARK(IoFloor)->Arg(60)->Arg(120)->Unit(benchmark::kMillisecond);
+BENCHMARK(Batch100)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace

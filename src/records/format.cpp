@@ -12,12 +12,15 @@ namespace {
 
 // Fixed-point text of the largest double with the largest d a layout allows.
 constexpr std::size_t kNumberBuffer = 1400;
+constexpr int kMaxDigits = 1000;  // d of Fw.d and Dw.d, as the layout parser allows
 
 void pad_left(std::string& out, std::size_t text_len, int width) {
-  if (static_cast<std::size_t>(width) > text_len) out.append(width - text_len, ' ');
+  if (width > 0 && static_cast<std::size_t>(width) > text_len) out.append(width - text_len, ' ');
 }
 
-void stars(std::string& out, int width) { out.append(static_cast<std::size_t>(width), '*'); }
+void stars(std::string& out, int width) {
+  if (width > 0) out.append(static_cast<std::size_t>(width), '*');
+}
 
 std::string_view non_finite_text(double v) {
   return std::isnan(v) ? "NaN" : (v < 0 ? "-Inf" : "+Inf");
@@ -178,6 +181,7 @@ void int_field(std::string& out, int value, int width, int min_digits) {
 
 void fixed_field(std::string& out, double value, int width, int decimals) {
   if (!std::isfinite(value)) return non_finite(out, value, width);
+  if (decimals < 0 || decimals > kMaxDigits) return stars(out, width);
   std::array<char, kNumberBuffer> buf;
   char* p = buf.data();
   // The sign of the stored value, so that -0.0 and negative values that
@@ -185,6 +189,7 @@ void fixed_field(std::string& out, double value, int width, int decimals) {
   if (std::signbit(value)) *p++ = '-';
   auto r = std::to_chars(p, buf.data() + buf.size() - 1, std::fabs(value), std::chars_format::fixed,
                          decimals);
+  if (r.ec != std::errc()) return stars(out, width);
   char* end = r.ptr;
   if (decimals == 0) *end++ = '.';
   char* start = buf.data();
@@ -204,6 +209,7 @@ void fixed_field(std::string& out, double value, int width, int decimals) {
 // the field keeps its width; readers accept that form (a sign after digits).
 void exponent_field(std::string& out, double value, int width, int digits, char letter) {
   if (!std::isfinite(value)) return non_finite(out, value, width);
+  if (digits < 0 || digits > kMaxDigits) return stars(out, width);
   std::array<char, kNumberBuffer> text;
   char* p = text.data();
   if (std::signbit(value)) *p++ = '-';
@@ -221,6 +227,7 @@ void exponent_field(std::string& out, double value, int width, int digits, char 
     int precision = digits > 0 ? digits - 1 : 0;
     auto r = std::to_chars(sci.data(), sci.data() + sci.size(), magnitude,
                            std::chars_format::scientific, precision);
+    if (r.ec != std::errc()) return stars(out, width);
     char* e = std::find(sci.data(), r.ptr, 'e');
     if (digits > 0) {
       *p++ = sci[0];

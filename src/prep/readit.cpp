@@ -101,6 +101,11 @@ DataSpan readit(std::string_view station_id) {
   check_month_walk(daily_name, span.first_year, span.first_month, span.last_year);
 
   records::open(kFillUnit, fill_name, records::Presence::MayBeMissing);
+  // A span without a month to walk (its last year before its first, or a first
+  // month past December in a one-year span) writes no record; the file is
+  // emptied all the same, so that the monthly table meets the end of an empty
+  // file instead of reading a fill file that an earlier run left behind.
+  records::start_output(kFillUnit);
   static const std::array<float, kDays> kGapDays = [] {
     std::array<float, kDays> a;
     a.fill(kGapValue);

@@ -85,6 +85,10 @@ void spiformat(std::string_view station_id) {
   check_month_walk(fill_name, first_year, first_month, last_year);
 
   records::open(kTableUnit, std::string(station_id) + "-spiformat.csv");
+  // A fill file whose first record is dated after its last year gives no
+  // year to write; the table is emptied all the same, so that the SPI run and
+  // the monthly indices never read a table that an earlier run left behind.
+  records::start_output(kTableUnit);
   records::open(kGapListUnit, std::string(station_id) + "-msgdata.csv");
 
   // Each month inside the span takes the next daily row in file order; the

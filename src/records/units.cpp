@@ -253,12 +253,34 @@ ReadStatus bad(Unit& u, std::string_view value) {
   return ReadStatus::Bad;
 }
 
+// A value as a diagnostic shows it: bytes outside printable ASCII as \xNN and
+// at most kShownLength characters of a long value, so that the diagnostic stays
+// one short printable line whatever the file held (a NUL byte would otherwise
+// cut it, and control bytes would reach the terminal).
+constexpr std::size_t kShownLength = 40;
+std::string shown(std::string_view value) {
+  std::string s;
+  for (std::size_t i = 0; i < value.size() && i < kShownLength; ++i) {
+    const unsigned char c = static_cast<unsigned char>(value[i]);
+    if (c >= 0x20 && c < 0x7f) {
+      s += static_cast<char>(c);
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      s += "\\x";
+      s += kHex[c >> 4];
+      s += kHex[c & 15];
+    }
+  }
+  if (value.size() > kShownLength) s += "...";
+  return s;
+}
+
 void must(int unit, ReadStatus status) {
   if (status == ReadStatus::Ok) return;
   Unit& u = reader(unit);
   if (status == ReadStatus::End) fatal("read", u.name, "end of file");
   fatal("read", u.name,
-        "bad value '" + u.bad_value + "' in record " + std::to_string(u.bad_record));
+        "bad value '" + shown(u.bad_value) + "' in record " + std::to_string(u.bad_record));
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+// The whole program as the operator runs it: the bundled example stations in a
+// fresh directory, one program run over five station runs (727930 twice), every
+// file written and the console transcript compared byte for byte with the
+// reviewed files in tests/e2e/expected/ (regenerated only by hand, with
+// tests/e2e/update_expected.sh; tests/e2e/review.py recomputes them from the
+// station inputs and runs here as a test of its own).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "support/run_program.h"
+#include "support/tempdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ProgramResult;
+using testing_support::read_file;
+using testing_support::run_drought;
+using testing_support::TempDir;
+
+const fs::path kSource = DROUGHT_SOURCE_DIR;
+const fs::path kExamples = kSource / "examples";
+const fs::path kExpected = kSource / "tests" / "e2e" / "expected";
+const char* const kConsole = "console.txt";
+
+// 727930 comes back after two other stations, so the collecting fort files hold
+// ten SPI runs while fort.11 to fort.14 and the value files hold the last one.
+const std::string kReplies = "100111\n727930\n725030\n100112\n727930\nexit\n";
+
+std::set<std::string> names_in(const fs::path& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
+  return names;
+}
+
+std::string visible(std::string line) {
+  std::string out;
+  for (char c : line) out += c == '\r' ? std::string("\\r") : std::string(1, c);
+  return out;
+}
+
+// Where two texts part: the first line (1-based, ended by LF) that differs.
+std::string first_difference(const std::string& actual, const std::string& expected) {
+  std::istringstream a(actual), e(expected);
+  std::string la, le;
+  for (int line = 1;; ++line) {
+    const bool more_a = static_cast<bool>(std::getline(a, la));
+    const bool more_e = static_cast<bool>(std::getline(e, le));
+    if (!more_a && !more_e) return "the texts differ only in a final line end";
+    if (!more_a) return "line " + std::to_string(line) + " missing; expected: " + visible(le);
+    if (!more_e) return "line " + std::to_string(line) + " is extra: " + visible(la);
+    if (la != le) {
+      return "line " + std::to_string(line) + "\n  written:  " + visible(la) +
+             "\n  expected: " + visible(le);
+    }
+  }
+}
+
+class WholeRun : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    dir_ = new TempDir;
+    for (const auto& entry : fs::directory_iterator(kExamples)) {
+      if (entry.path().extension() == ".csv") {
+        fs::copy_file(entry.path(), dir_->path() / entry.path().filename());
+        inputs_.insert(entry.path().filename());
+      }
+    }
+    result_ = run_drought(dir_->path(), kReplies);
+  }
+  static void TearDownTestSuite() {
+    delete dir_;
+    dir_ = nullptr;
+  }
+
+  static TempDir* dir_;
+  static std::set<std::string> inputs_;
+  static ProgramResult result_;
+};
+
+TempDir* WholeRun::dir_ = nullptr;
+std::set<std::string> WholeRun::inputs_;
+ProgramResult WholeRun::result_;
+
+TEST_F(WholeRun, EndsNormallyWithoutDiagnostics) {
+  EXPECT_EQ(inputs_.size(), 8u) << "the eight example station files";
+  EXPECT_EQ(result_.status, 0);
+  EXPECT_EQ(result_.err, "");
+}
+
+TEST_F(WholeRun, ConsoleTranscriptMatches) {
+  const std::string expected = read_file(kExpected / kConsole);
+  ASSERT_FALSE(expected.empty());
+  EXPECT_TRUE(result_.out == expected) << "console: " << first_difference(result_.out, expected);
+}
+
+// The inputs stay, and the run adds exactly the expected files: no stray file,
+// none missing (100111 has no gap day, so it has no msgdata file).
+TEST_F(WholeRun, WritesExactlyTheExpectedFiles) {
+  std::set<std::string> wanted = names_in(kExpected);
+  wanted.erase(kConsole);
+  wanted.insert(inputs_.begin(), inputs_.end());
+  const std::set<std::string> present = names_in(dir_->path());
+  for (const auto& name : present) EXPECT_TRUE(wanted.count(name)) << "unexpected file " << name;
+  for (const auto& name : wanted) EXPECT_TRUE(present.count(name)) << "missing file " << name;
+}
+
+TEST_F(WholeRun, EveryFileMatchesByteForByte) {
+  int compared = 0;
+  for (const auto& name : names_in(kExpected)) {
+    if (name == kConsole || !fs::exists(dir_->path() / name)) continue;
+    const std::string written = read_file(dir_->path() / name);
+    const std::string expected = read_file(kExpected / name);
+    EXPECT_TRUE(written == expected) << name << ": " << first_difference(written, expected);
+    ++compared;
+  }
+  EXPECT_EQ(compared, 91) << "63 station files and 28 fort files";
+}
+
+TEST_F(WholeRun, InputsAreLeftUnchanged) {
+  for (const auto& name : inputs_) {
+    EXPECT_TRUE(read_file(dir_->path() / name) == read_file(kExamples / name)) << name;
+  }
+}
+
+// The expected files recomputed from the station inputs by an independent
+// Python review (layouts, values, fort file lifecycle, console).
+TEST(ExpectedFiles, PassTheIndependentReview) {
+  if (std::system("command -v python3 >/dev/null 2>&1") != 0) GTEST_SKIP() << "no python3";
+  if (std::system("python3 -c 'import mpmath' >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "python3 without mpmath";
+  }
+  const std::string command = "python3 '" + (kSource / "tests" / "e2e" / "review.py").string() +
+                              "' '" + kExpected.string() + "' '" + kExamples.string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+}  // namespace

@@ -19,7 +19,15 @@ station inputs by the documented rules, in Python, and compares:
   and index exactly, in single precision where the program stores single
   precision;
 - the lifecycle of the fort files (which hold the last SPI run, which collect
-  all ten) and the console transcript (prompts, numerical messages, data span).
+  all ten) and the console transcript (prompts, numerical messages, data span);
+- cross-checks by properties that do not depend on the arithmetic details:
+  observed totals against the monthly input file, gap months against the
+  example notes, SPI against probability through the normal distribution,
+  accumulations against monthly sums, fitted parameters against their sample
+  L-moments (closed forms of the Pearson type III L-moments), the results
+  tables against the value files, RMSD against RMSE, percents averaging 100,
+  PRN = DEP / 3.1032107, EDI = PRN / SD(PRN), deciles ordered by totals, and
+  the recursion X = 0.897 X + Z / 3.
 
 Every record must match the recomputed text exactly, also where this review
 computes in high precision and the program in double (the SPI engine): the
@@ -50,6 +58,10 @@ import palmer_reference as palref  # noqa: E402
 import spi_reference as spiref  # noqa: E402
 
 mp.mp.prec = 120
+
+# The Palmer stage reads the daily series into 4-byte reals; the Palmer
+# reference reads them as Python floats. Round every value it reads.
+palref.float = lambda x: struct.unpack("f", struct.pack("f", float(x)))[0]
 
 REPLIES = ["100111", "727930", "725030", "100112", "727930"]
 PERIODS = [1, 2, 3, 6, 9, 12, 24]
@@ -497,6 +509,162 @@ def deciles(table):
 
 
 # ---------------------------------------------------------------------------
+# Cross-checks between files and against the inputs, by properties that hold
+# whatever the arithmetic details: they tie the written files to each other and
+# to the monthly input file, independently of the recomputation above.
+
+# Months without a daily precipitation record, as examples/README.md lists them.
+GAP_MONTHS = {
+    "727930": [(2013, 6), (2014, 11)],
+    "725030": [(2013, 4), (2015, 9)],
+    "100111": [],
+    "100112": [(2011, 4), (2012, 8), (2013, 9)],
+}
+
+
+cross_checked = [0]
+
+
+def check(cond, msg):
+    cross_checked[0] += 1
+    if not cond:
+        fail("cross-check: " + msg)
+
+
+def numbers(name, sep=","):
+    out = []
+    for r in records(os.path.join(EXP, name)):
+        out.append([x for x in (r.split(sep) if sep else r.split()) if x.strip()])
+    return out
+
+
+def cross_checks(station, first, last):
+    obs = {int(r[1]): [int(x) for x in r[2:14]] for r in numbers(station + "-spiformat.csv")}
+    itp = {int(r[1]): [int(x) for x in r[2:14]] for r in numbers(station + "-spi-interpolated.csv")}
+    daily = {(y, m): days for _, e, m, y, days in daily_file(station) if e == "PRCP"}
+
+    # Gap months are -9999 in the observed table, 31 msgdata records each; every
+    # month whose daily record has all its days equals the monthly input file
+    # (each of its totals is the sum of the daily values), so the observed and
+    # the interpolated table agree there.
+    gaps = GAP_MONTHS[station]
+    msg = records(os.path.join(EXP, station + "-msgdata.csv")) if gaps else []
+    check(len(msg) == 31 * len(gaps), "%s: %d gap days for %d gap months" % (station, len(msg), len(gaps)))
+    for y in range(first[0], last[0] + 1):
+        for m in range(1, 13):
+            o, i = obs[y][m - 1], itp[y][m - 1]
+            if (y, m) in gaps:
+                check(o == -9999 and i > 0, "%s %d/%d: a gap month is %d, interpolated %d" % (station, m, y, o, i))
+            elif -999 not in daily[(y, m)]:
+                check(o == i, "%s %d/%d: observed %d, monthly file %d" % (station, m, y, o, i))
+
+    # The last SPI run of the program is 727930 on its interpolated table: the
+    # value files and fort.11 to fort.14 hold it, and it ends the collecting
+    # files. Per period: probability and SPI agree through the normal
+    # distribution, SPI lies within the clip bounds, the accumulation of L months
+    # is the sum of the monthly values of fort.14, and the interpolated results
+    # table carries the value file's columns.
+    if station == REPLIES[-1]:
+        monthly = {int(r[1]): [float(x) for x in r[2:]] for r in numbers("fort.14", None)}
+        results = numbers(station + "-spi-results-int.csv")
+        for k, L in enumerate(PERIODS, 1):
+            spi = numbers("fort.%d2" % k, None)
+            prob = numbers("fort.%d3" % k, None)[-len(spi) :] if spi else []
+            acc = numbers("fort.%d4" % k, None)[-len(spi) :] if spi else []
+            for rs, rp, ra in zip(spi, prob, acc):
+                y = int(rs[1])
+                for m in range(12):
+                    s, p, a = float(rs[2 + m]), float(rp[2 + m]), float(ra[2 + m])
+                    if s != -99.0:
+                        check(-3.09 <= s <= 3.09, "fort.%d2 %d/%d: SPI %s beyond the clip bounds" % (k, m + 1, y, s))
+                        gap = abs(float(mp.ncdf(s)) - p)
+                        check(gap <= 0.0005 + 0.005 * float(mp.npdf(s)) + 1e-9,
+                              "fort.%d2/%d3 %d/%d: SPI %s and probability %s disagree" % (k, k, m + 1, y, s, p))
+                    if a != -99.0:
+                        slot = 12 * y + m
+                        total = sum(monthly[(slot - j) // 12][(slot - j) % 12] for j in range(L))
+                        check(abs(total - a) <= 0.005 * (L + 1),
+                              "fort.%d4 %d/%d: %s is not the sum %s of %d months" % (k, m + 1, y, a, total, L))
+            by_year = {int(r[1]): r[2:] for r in spi}
+            for r in results:
+                y, m = int(r[0]), int(r[1])
+                want = by_year[y][m - 1] if y in by_year else "-99.00"
+                check(r[1 + k].strip() == want, "results-int %d/%d period %d: %s, fort.%d2 %s" % (m, y, k, r[1 + k], k, want))
+
+    # The combined table carries the interpolated results table's columns.
+    combined = numbers(station + "-spi-results.csv")
+    for rc, ri in zip(combined, numbers(station + "-spi-results-int.csv")):
+        check(rc[9:16] == ri[2:9] and rc[:2] == ri[:2], "%s combined %s/%s: columns 8 to 14" % (station, rc[1], rc[0]))
+
+    # RMSD and RMSE differ by the factor sqrt((n - 2) / n), n the pairs of a period.
+    stats = numbers(station + "-spi-stats.csv")[1:]
+    for k in range(7):
+        n = sum(1 for r in combined if float(r[2 + k]) != -99.0 and float(r[9 + k]) != -99.0)
+        rmse, rmsd = float(stats[k][3]), float(stats[k][8])
+        check(n <= 2 or abs(rmsd - rmse * math.sqrt((n - 2) / n)) <= 0.0101,
+              "%s stats period %d: RMSD %s, RMSE %s, n %d" % (station, k + 1, rmsd, rmse, n))
+
+    # Percent of normal: the normal is the mean, so every calendar month's
+    # percents average 100.
+    for suffix, table in (("pctnorm", obs), ("pctnormint", itp)):
+        rows = numbers("%s-%s.csv" % (station, suffix))
+        for m in range(12):
+            vals = [float(r[1 + m]) for r in rows if r and float(r[1 + m]) != -99.0]
+            check(abs(sum(vals) / len(vals) - 100) <= 0.0051, "%s %s month %d: mean %s" % (station, suffix, m + 1, sum(vals) / len(vals)))
+
+    # PRN is DEP over the weight sum 3.1032107; EDI is PRN over the standard
+    # deviation of PRN, so EDI has standard deviation 1.
+    for r in numbers(station + "-PRN.csv")[1:]:
+        check(abs(float(r[5]) - float(r[3]) / 3.1032107) <= 0.0067, "%s PRN %s/%s: %s" % (station, r[1], r[0], r))
+    for suffix in ("EDI", "EDIint"):
+        rows = [r for r in numbers("%s-%s.csv" % (station, suffix))[1:] if r]
+        prn = [float(r[5]) for r in rows]
+        mean = sum(prn) / len(prn)
+        sd = math.sqrt(sum((p - mean) ** 2 for p in prn) / (len(prn) - 1))
+        for r in rows:
+            check(abs(float(r[6]) - float(r[5]) / sd) <= 0.0051 + 0.005 / sd, "%s %s %s/%s: %s" % (station, suffix, r[1], r[0], r))
+
+    # Deciles order the totals: a larger total never has a lower code; the
+    # smallest total is in class 1 and the largest in class 10.
+    for suffix, table in (("deciles", obs), ("decilesint", itp)):
+        codes = {int(r[1]): [int(x) for x in r[2:14]] for r in numbers("%s-%s.csv" % (station, suffix))}
+        pairs = sorted((table[y][m], codes[y][m]) for y in table for m in range(12) if table[y][m] != -9999)
+        check(all(a[1] <= b[1] for a, b in zip(pairs, pairs[1:])), "%s %s: codes not ordered by totals" % (station, suffix))
+        check(pairs[0][1] == 1 and pairs[-1][1] == 10, "%s %s: extreme codes %s" % (station, suffix, (pairs[0], pairs[-1])))
+        check(all(codes[y][m] == -99 for y in table for m in range(12) if table[y][m] == -9999),
+              "%s %s: a missing month without -99" % (station, suffix))
+
+    # Palmer: X follows X = 0.897 X(before) + Z / 3 up to the rounding of the
+    # written values, from X = Z / 3 in the first month.
+    xz = [(float(r[2]), float(r[3])) for r in numbers(station + "-pdsi.csv")[1:]]
+    prev = 0.0
+    for i, (z, x) in enumerate(xz):
+        check(abs(x - (0.897 * prev + z / 3)) <= 0.0122, "%s pdsi month %d: Z %s X %s after %s" % (station, i + 1, z, x, prev))
+        prev = x
+
+
+def pearson_checks():
+    """Every fitted parameter record reproduces its sample L-moments: a Pearson
+    type III distribution of skewness g has shape a = 4 / g^2 and
+    lambda2 = sigma / sqrt(a) * G(a + 1/2) / (sqrt(pi) G(a)), and
+    |tau3| = 6 I(1/3; a, 2a) - 3 with I the regularized incomplete beta
+    function; the mean is lambda1. The rational approximation of the shape is
+    good to about 1e-5 in tau3."""
+    for k in range(1, 8):
+        for r in records(os.path.join(EXP, "fort.%d1" % k)):
+            l1, l2, t3, mu, sg, gm = (float(r[12 + 13 * i : 25 + 13 * i]) for i in range(6))
+            check(r[12:25] == r[51:64], "fort.%d1: mean is not lambda1: %s" % (k, r))
+            if sg <= 0:
+                check((l1, l2, t3, mu, sg, gm) == (0,) * 6, "fort.%d1: a failed fit not all zero: %s" % (k, r))
+                continue
+            if abs(gm) <= 1e-6:
+                l2t, t3t = sg / mp.sqrt(mp.pi), 0
+            else:
+                a = 4 / mp.mpf(gm) ** 2
+                l2t = sg / mp.sqrt(a) * mp.exp(mp.loggamma(a + 0.5) - mp.loggamma(a)) / mp.sqrt(mp.pi)
+                t3t = (6 * mp.betainc(a, 2 * a, 0, mp.mpf(1) / 3, regularized=True) - 3) * mp.sign(gm)
+            check(abs(l2t - l2) <= 1e-6 * l2 + 1e-8 and abs(t3t - t3) <= 2e-5,
+                  "fort.%d1: parameters do not give the L-moments (%s, %s): %s" % (k, l2t, t3t, r))
 
 
 def main():
@@ -602,10 +770,19 @@ def main():
             runs = spi_runs[-1:] if last_only else spi_runs
             text = [r for run in runs for r in run[k][kind]]
             compare("fort.%d%d" % (k, j), text, fixed_layout(lay))
+    for station, (first, last, *_) in final.items():
+        cross_checks(station, first, last)
+    pearson_checks()
+    # A worked example of the unit conversion: 100112 on 1 January 2010 has
+    # TMIN 5 F, TMAX 17 F and no rain: (5 - 32) * 5/9 = -15.0 C, (17 - 32) * 5/9
+    # = -8.33 C; on 19 January 49 hundredths of an inch are 12.446 mm.
+    series = records(os.path.join(EXP, "100112-pdsiformat.csv"))
+    check(series[0] == "2010,  1,  -15.0,   -8.3,    0.0,    0.0", "100112 pdsiformat day 1: " + series[0])
+    check(series[18].endswith(",   12.4"), "100112 pdsiformat day 19: " + series[18])
     if checked.get("fort.21") != 120:
         fail("fort.21 should hold 10 runs x 12 parameter records, has %s" % checked.get("fort.21"))
 
-    print("reviewed %d files, %d records" % (len(checked), sum(checked.values())))
+    print("reviewed %d files, %d records; %d cross-checks" % (len(checked), sum(checked.values()), cross_checked[0]))
     for f in failures:
         print("FAIL:", f)
     return 1 if failures else 0

@@ -176,6 +176,24 @@ def records(path):
     return out
 
 
+# Record layouts of the files and their documented record lengths.
+L_FILL = ("I6,',',A4,',',I4,',',I2,',',31(F8.2,',')", 299)
+L_TABLE = ("I6,',',I4,',',12(I7,',')", 108)
+L_MSGDATA = ("I4,',',I2,',',I2,','", 11)
+L_RESULTS = ("I4,',',I2,',',7(F7.2,','),' '", 65)
+L_COMBINED = ("I4,',',I2,',',14(F7.2,',')", 120)
+L_STATS = ("11(F10.2,','),I4", 125)
+L_PCTNORM = ("I4,',',12(F6.2,',')", 89)
+L_PRN = ("I4,',',I2,',',4(F8.2,',')", 44)
+L_EDI = ("I4,',',I2,',',5(F8.2,',')", 53)
+L_DECILES = ("I6,',',I4,',',12(I3,',')", 60)
+L_PDSIFORMAT = ("I4,',',I3,',',3(F7.1,','),F7.1", 40)
+L_PDSI = ("I4,',',I2,',',F8.2,',',F8.2,','", 26)
+L_PARAMS = ("I6.6,I3,I3,6(F13.8),I5,I5,F5.3", 105)
+L_VALUES = ("I6.6,I5,12(F7.2)", 95)
+L_PROBS = ("I6.6,I5,12(F8.3)", 107)
+L_ACCUM = ("I6.6,I5,12(F9.2)", 119)
+
 checked = {}
 
 
@@ -202,13 +220,21 @@ def compare(name, expected, layouts):
             return
 
 
-def fixed_layout(text):
+def layout_of(spec):
+    text, length = spec
     lay = parse_layout(text)
+    if sum(field_width(it) for it in lay) != length:
+        raise ValueError("layout %s is not %d characters long" % (text, length))
+    return lay
+
+
+def fixed_layout(spec):
+    lay = layout_of(spec)
     return lambda i, rec: lay
 
 
-def header_then(text, header_count=1, trailing_empty=False):
-    lay = parse_layout(text)
+def header_then(spec, header_count=1, trailing_empty=False):
+    lay = layout_of(spec)
 
     def pick(i, rec):
         if i < header_count or (trailing_empty and rec == ""):
@@ -606,7 +632,7 @@ def cross_checks(station, first, last):
 
     # Percent of normal: the normal is the mean, so every calendar month's
     # percents average 100.
-    for suffix, table in (("pctnorm", obs), ("pctnormint", itp)):
+    for suffix in ("pctnorm", "pctnormint"):
         rows = numbers("%s-%s.csv" % (station, suffix))
         for m in range(12):
             vals = [float(r[1 + m]) for r in rows if r and float(r[1 + m]) != -99.0]
@@ -706,37 +732,37 @@ def main():
         fill_text = [
             "%6d,PRCP,%4d,%2d," % (st, y, m) + "".join(fixed(v, 8, 2) + "," for v in days) for st, y, m, days in fill
         ]
-        compare(station + "-fill-prcp.csv", fill_text, fixed_layout("I6,',',A4,',',I4,',',I2,',',31(F8.2,',')"))
-        table_layout = fixed_layout("I6,',',I4,',',12(I7,',')")
+        compare(station + "-fill-prcp.csv", fill_text, fixed_layout(L_FILL))
+        table_layout = fixed_layout(L_TABLE)
         compare(station + "-spiformat.csv", table_text(obs), table_layout)
         if gaps:
-            compare(station + "-msgdata.csv", ["%4d,%2d,%2d," % g for g in gaps], fixed_layout("I4,',',I2,',',I2,','"))
+            compare(station + "-msgdata.csv", ["%4d,%2d,%2d," % g for g in gaps], fixed_layout(L_MSGDATA))
         compare(station + "-spi-interpolated.csv", table_text(interp), table_layout)
 
         # Results: the interpolated run's first form, and the combined table.
         vo, vi = results_values(runs[0], first, last), results_values(runs[1], first, last)
         months = [(y, m) for y in range(first[0], last[0] + 1) for m in range(1, 13)]
         res_int = ["%4d,%2d," % ym + "".join(vi[ym + (k,)] + "," for k in range(1, 8)) + " " for ym in months]
-        compare(station + "-spi-results-int.csv", res_int, fixed_layout("I4,',',I2,',',7(F7.2,','),' '"))
+        compare(station + "-spi-results-int.csv", res_int, fixed_layout(L_RESULTS))
         combined = [
             "%4d,%2d," % ym + "".join(v[ym + (k,)] + "," for v in (vo, vi) for k in range(1, 8)) for ym in months
         ]
-        compare(station + "-spi-results.csv", combined, fixed_layout("I4,',',I2,',',14(F7.2,',')"))
+        compare(station + "-spi-results.csv", combined, fixed_layout(L_COMBINED))
         # The statistics are those of the combined table as written.
         written = records(os.path.join(EXP, station + "-spi-results.csv"))
-        compare(station + "-spi-stats.csv", statistics(written), header_then("11(F10.2,','),I4"))
+        compare(station + "-spi-stats.csv", statistics(written), header_then(L_STATS))
 
         # Monthly indices of both tables; PRN holds the interpolated table's series.
         rows_o = [(y, vals) for _, y, vals in obs]
         rows_i = [(y, vals) for _, y, vals in interp]
-        pct = header_then("I4,',',12(F6.2,',')", 0, trailing_empty=True)
+        pct = header_then(L_PCTNORM, 0, trailing_empty=True)
         compare(station + "-pctnorm.csv", idxref.percent(rows_o), pct)
         compare(station + "-pctnormint.csv", idxref.percent(rows_i), pct)
-        compare(station + "-PRN.csv", idxref.prn(rows_i), header_then("I4,',',I2,',',4(F8.2,',')"))
-        edi = header_then("I4,',',I2,',',5(F8.2,',')", 1, trailing_empty=True)
+        compare(station + "-PRN.csv", idxref.prn(rows_i), header_then(L_PRN))
+        edi = header_then(L_EDI, 1, trailing_empty=True)
         compare(station + "-EDI.csv", idxref.edi(idxref.prn(rows_o)), edi)
         compare(station + "-EDIint.csv", idxref.edi(idxref.prn(rows_i)), edi)
-        dec = fixed_layout("I6,',',I4,',',12(I3,',')")
+        dec = fixed_layout(L_DECILES)
         compare(station + "-deciles.csv", deciles(obs), dec)
         compare(station + "-decilesint.csv", deciles(interp), dec)
 
@@ -756,14 +782,14 @@ def main():
                 fail("%s: the Palmer review cannot read the daily series: %s" % (station, e))
             finally:
                 os.chdir(here)
-        compare(station + "-pdsiformat.csv", ref_series, fixed_layout("I4,',',I3,',',3(F7.1,','),F7.1"))
-        compare(station + "-pdsi.csv", ref_index, header_then("I4,',',I2,',',F8.2,',',F8.2,','"))
+        compare(station + "-pdsiformat.csv", ref_series, fixed_layout(L_PDSIFORMAT))
+        compare(station + "-pdsi.csv", ref_index, header_then(L_PDSI))
 
     # fort files: numbers 11 to 14 and the value files hold the last SPI run;
     # parameters, probabilities and accumulations of periods 2 to 7 collect
     # all ten runs in order.
-    kinds = {1: ("params", "I6.6,I3,I3,6(F13.8),I5,I5,F5.3"), 2: ("spi", "I6.6,I5,12(F7.2)"),
-             3: ("prob", "I6.6,I5,12(F8.3)"), 4: ("acc", "I6.6,I5,12(F9.2)")}
+    kinds = {1: ("params", L_PARAMS), 2: ("spi", L_VALUES),
+             3: ("prob", L_PROBS), 4: ("acc", L_ACCUM)}
     for k in range(1, 8):
         for j, (kind, lay) in kinds.items():
             last_only = k == 1 or j == 2

@@ -47,6 +47,7 @@ import sys
 import tempfile
 from fractions import Fraction
 
+sys.dont_write_bytecode = True  # leave no cache files in the source tree
 HERE = os.path.dirname(os.path.abspath(__file__))
 for sub in ("compute", "indices", "pdsi"):
     sys.path.insert(0, os.path.join(HERE, "..", sub))

@@ -1,8 +1,10 @@
 // Output of the layout codes and of list-directed records.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "records/emit.h"
@@ -36,81 +38,124 @@ void non_finite(std::string& out, double v, int width) {
   out += t;
 }
 
-// Walks the values of a write one scalar at a time, flattening spans.
+// One value of a write after flattening: its storage type and the value.
+struct Value {
+  enum Kind { Int, Float, Double, Text };  // the order of Scalar's alternatives
+  Kind kind = Int;
+  int i = 0;
+  double real = 0;  // a float widened exactly, or the double
+  std::string_view text;
+};
+
+// Walks the values of a write one scalar at a time, flattening spans; each
+// argument's type is resolved once, not once per element.
 class ArgCursor {
  public:
   explicit ArgCursor(std::span<const Arg> args)
       : it_(args.data()), end_(args.data() + args.size()) {
-    settle();
+    load();
   }
   bool done() const { return it_ == end_; }
-  Scalar next() {
-    Scalar s = std::visit(
-        [this](const auto& v) -> Scalar {
-          using T = std::decay_t<decltype(v)>;
-          if constexpr (std::is_same_v<T, std::span<const int>> ||
-                        std::is_same_v<T, std::span<const float>> ||
-                        std::is_same_v<T, std::span<const double>>)
-            return v[index_];
-          else
-            return v;
-        },
-        it_->get());
-    ++index_;
-    if (index_ >= length(*it_)) {
-      ++it_;
-      index_ = 0;
-      settle();
+  Value next() {
+    Value v;
+    v.kind = kind_;
+    switch (kind_) {
+      case Value::Int:
+        v.i = static_cast<const int*>(data_)[index_];
+        break;
+      case Value::Float:
+        v.real = static_cast<const float*>(data_)[index_];
+        break;
+      case Value::Double:
+        v.real = static_cast<const double*>(data_)[index_];
+        break;
+      case Value::Text:
+        v.text = text_;
+        break;
     }
-    return s;
+    if (++index_ >= length_) {
+      ++it_;
+      load();
+    }
+    return v;
   }
 
  private:
-  static std::size_t length(const Arg& a) {
-    return std::visit(
-        [](const auto& v) -> std::size_t {
-          using T = std::decay_t<decltype(v)>;
-          if constexpr (std::is_same_v<T, std::span<const int>> ||
-                        std::is_same_v<T, std::span<const float>> ||
-                        std::is_same_v<T, std::span<const double>>)
-            return v.size();
-          else
-            return 1;
-        },
-        a.get());
+  // Resolves the argument at it_, skipping empty spans so that done() tells
+  // whether a value is left.
+  void load() {
+    index_ = 0;
+    for (; it_ != end_; ++it_) {
+      std::visit(
+          [this](const auto& v) {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, int>) {
+              set(Value::Int, &v, 1);
+            } else if constexpr (std::is_same_v<T, float>) {
+              set(Value::Float, &v, 1);
+            } else if constexpr (std::is_same_v<T, double>) {
+              set(Value::Double, &v, 1);
+            } else if constexpr (std::is_same_v<T, std::string_view>) {
+              set(Value::Text, nullptr, 1);
+              text_ = v;
+            } else if constexpr (std::is_same_v<T, std::span<const int>>) {
+              set(Value::Int, v.data(), v.size());
+            } else if constexpr (std::is_same_v<T, std::span<const float>>) {
+              set(Value::Float, v.data(), v.size());
+            } else {
+              set(Value::Double, v.data(), v.size());
+            }
+          },
+          it_->get());
+      if (length_ > 0) return;
+    }
   }
-  // Skips empty spans so that done() tells whether a value is left.
-  void settle() {
-    while (it_ != end_ && length(*it_) == 0) ++it_;
+  void set(Value::Kind kind, const void* data, std::size_t length) {
+    kind_ = kind;
+    data_ = data;
+    length_ = length;
   }
+
   const Arg* it_;
   const Arg* end_;
+  Value::Kind kind_ = Value::Int;
+  const void* data_ = nullptr;
+  std::size_t length_ = 0;
   std::size_t index_ = 0;
+  std::string_view text_;
 };
 
 class ScalarCursor {
  public:
   explicit ScalarCursor(std::span<const Scalar> v) : v_(v) {}
   bool done() const { return i_ == v_.size(); }
-  Scalar next() { return v_[i_++]; }
+  Value next() {
+    const Scalar& s = v_[i_++];
+    Value v;
+    v.kind = static_cast<Value::Kind>(s.index());
+    if (const int* i = std::get_if<int>(&s)) v.i = *i;
+    if (const float* f = std::get_if<float>(&s)) v.real = *f;
+    if (const double* d = std::get_if<double>(&s)) v.real = *d;
+    if (const std::string_view* t = std::get_if<std::string_view>(&s)) v.text = *t;
+    return v;
+  }
 
  private:
   std::span<const Scalar> v_;
   std::size_t i_ = 0;
 };
 
-[[noreturn]] void mismatch(const Item& item, const Scalar& value) {
+[[noreturn]] void mismatch(const Item& item, const Value& value) {
   static constexpr const char* kTypes[] = {"an integer", "a 4-byte real", "an 8-byte real",
                                            "a text"};
   static constexpr const char* kCodes[] = {"I", "F", "D", "A", "X", "literal"};
   throw std::logic_error(std::string("layout code ") + kCodes[item.kind] + " given " +
-                         kTypes[value.index()]);
+                         kTypes[value.kind]);
 }
 
-double as_real(const Item& item, const Scalar& value) {
-  if (const float* f = std::get_if<float>(&value)) return *f;  // widened exactly
-  if (const double* d = std::get_if<double>(&value)) return *d;
-  mismatch(item, value);
+double as_real(const Item& item, const Value& value) {
+  if (value.kind != Value::Float && value.kind != Value::Double) mismatch(item, value);
+  return value.real;
 }
 
 template <class Cursor>
@@ -127,14 +172,11 @@ void run_layout(std::string& out, const Layout& layout, Cursor values) {
         break;
     }
     if (values.done()) return;
-    Scalar v = values.next();
+    const Value v = values.next();
     switch (item.kind) {
       case Item::Int:
-        if (const int* i = std::get_if<int>(&v)) {
-          emit::int_field(out, *i, item.width, item.digits);
-        } else {
-          mismatch(item, v);
-        }
+        if (v.kind != Value::Int) mismatch(item, v);
+        emit::int_field(out, v.i, item.width, item.digits);
         break;
       case Item::Fixed:
         emit::fixed_field(out, as_real(item, v), item.width, item.digits);
@@ -144,11 +186,8 @@ void run_layout(std::string& out, const Layout& layout, Cursor values) {
                              item.text.empty() ? 'D' : item.text[0]);
         break;
       case Item::Text:
-        if (const std::string_view* t = std::get_if<std::string_view>(&v)) {
-          emit::text_field(out, *t, item.width);
-        } else {
-          mismatch(item, v);
-        }
+        if (v.kind != Value::Text) mismatch(item, v);
+        emit::text_field(out, v.text, item.width);
         break;
       default:
         break;
@@ -157,16 +196,102 @@ void run_layout(std::string& out, const Layout& layout, Cursor values) {
   if (!values.done()) throw std::logic_error("more values than layout codes");
 }
 
+// The decimal digits of v, written backwards ending at end; returns their start.
+char* digits_before(char* end, std::uint64_t v) {
+  do {
+    *--end = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  return end;
+}
+
+// Fixed-point output of the usual fields by exact integer arithmetic: a
+// magnitude below 1e9 with at most 9 decimals in a field of at most
+// kShortField columns. The magnitude is m 2^-s (m < 2^53), so m 10^d 2^-s is
+// rounded to an integer, half to even, exactly as the general conversion
+// rounds, and its digits are the digits of the field.
+constexpr int kExactMaxDecimals = 9;
+constexpr double kExactMaxMagnitude = 1e9;
+constexpr int kShortField = 64;
+constexpr std::array<std::uint64_t, kExactMaxDecimals + 1> kPow10{
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+
+// magnitude 10^decimals rounded half to even (below 1e18).
+std::uint64_t scaled_exactly(double magnitude, int decimals) {
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
+  const int biased = static_cast<int>(bits >> 52);
+  std::uint64_t m = bits & ((std::uint64_t(1) << 52) - 1);
+  int shift = 1074;  // magnitude = m / 2^shift
+  if (biased != 0) {
+    m |= std::uint64_t(1) << 52;
+    shift = 1075 - biased;
+  }
+  // Below 1e9 the shift is at least 23 and m 10^d < 2^83. From a shift of
+  // 128 on, the product is less than half a unit: it rounds to 0.
+  if (m == 0 || shift >= 128) return 0;
+  const unsigned __int128 n =
+      static_cast<unsigned __int128>(m) * kPow10[static_cast<std::size_t>(decimals)];
+  std::uint64_t scaled = static_cast<std::uint64_t>(n >> shift);
+  const unsigned __int128 rest = n & ((static_cast<unsigned __int128>(1) << shift) - 1);
+  const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+  if (rest > half || (rest == half && (scaled & 1) != 0)) ++scaled;
+  return scaled;
+}
+
+// The field of fixed_field for the usual case (see above), written from the
+// right into a row of blanks; false when the general conversion must do it.
+bool short_fixed_field(std::string& out, double value, int width, int decimals) {
+  const double magnitude = std::fabs(value);
+  if (decimals > kExactMaxDecimals || !(magnitude < kExactMaxMagnitude) || width > kShortField)
+    return false;
+  std::uint64_t v = scaled_exactly(magnitude, decimals);
+  const bool negative = std::signbit(value);
+  std::array<char, kShortField> field;
+  field.fill(' ');
+  char* const end = field.data() + field.size();
+  char* p = end;
+  for (int i = 0; i < decimals; ++i) {
+    *--p = static_cast<char>('0' + v % 10);
+    v /= 10;
+  }
+  *--p = '.';
+  // "0.ddd" one column too wide for the field drops its 0.
+  const int zero_length = (negative ? 1 : 0) + 2 + decimals;
+  if (v != 0 || zero_length != width + 1) p = digits_before(p, v);
+  if (negative) *--p = '-';
+  if (end - p > width) {
+    stars(out, width);
+  } else {
+    out.append(end - width, static_cast<std::size_t>(width));
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace emit {
 
 void int_field(std::string& out, int value, int width, int min_digits) {
-  std::array<char, 16> digits;
   // The magnitude as unsigned, so that -2147483648 has digits too.
   unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-  auto r = std::to_chars(digits.data(), digits.data() + digits.size(), magnitude);
-  std::size_t n = static_cast<std::size_t>(r.ptr - digits.data());
+  if (width <= kShortField && min_digits <= kShortField / 2) {
+    // The usual field, written from the right into a row of blanks.
+    std::array<char, kShortField + kShortField / 2 + 16> field;
+    field.fill(' ');
+    char* const end = field.data() + field.size();
+    char* p = end;
+    // Iw.0 writes a zero value as blanks only.
+    if (!(min_digits == 0 && value == 0)) p = digits_before(p, magnitude);
+    while (end - p < min_digits) *--p = '0';
+    if (value < 0) *--p = '-';
+    if (end - p > width) return stars(out, width);
+    out.append(end - width, static_cast<std::size_t>(width));
+    return;
+  }
+  std::array<char, 16> buffer;
+  char* const buffer_end = buffer.data() + buffer.size();
+  const char* const digits = digits_before(buffer_end, magnitude);
+  std::size_t n = static_cast<std::size_t>(buffer_end - digits);
   // Iw.0 writes a zero value as blanks only.
   if (min_digits == 0 && value == 0) n = 0;
   std::size_t zeros =
@@ -176,12 +301,13 @@ void int_field(std::string& out, int value, int width, int min_digits) {
   pad_left(out, len, width);
   if (value < 0) out += '-';
   out.append(zeros, '0');
-  out.append(digits.data(), n);
+  out.append(digits, n);
 }
 
 void fixed_field(std::string& out, double value, int width, int decimals) {
   if (!std::isfinite(value)) return non_finite(out, value, width);
   if (decimals < 0 || decimals > kMaxDigits) return stars(out, width);
+  if (short_fixed_field(out, value, width, decimals)) return;
   std::array<char, kNumberBuffer> buf;
   char* p = buf.data();
   // The sign of the stored value, so that -0.0 and negative values that
@@ -283,28 +409,33 @@ void list_record(std::string& out, std::initializer_list<Arg> values) {
   bool first = true;
   bool previous_text = false;
   while (!c.done()) {
-    Scalar v = c.next();
-    bool is_text = std::holds_alternative<std::string_view>(v);
+    const Value v = c.next();
+    bool is_text = v.kind == Value::Text;
     if (first || !(is_text && previous_text)) out += ' ';
     first = false;
     previous_text = is_text;
     std::array<char, 64> buf;
     char* end = buf.data();
-    if (const int* i = std::get_if<int>(&v)) {
-      end = std::to_chars(buf.data(), buf.data() + buf.size(), *i).ptr;
-    } else if (const float* f = std::get_if<float>(&v)) {
-      // The shortest text that reads back as the same value.
-      if (std::isfinite(*f))
-        end = std::to_chars(buf.data(), buf.data() + buf.size(), *f).ptr;
-      else
-        out += non_finite_text(*f);
-    } else if (const double* d = std::get_if<double>(&v)) {
-      if (std::isfinite(*d))
-        end = std::to_chars(buf.data(), buf.data() + buf.size(), *d).ptr;
-      else
-        out += non_finite_text(*d);
-    } else {
-      out += std::get<std::string_view>(v);
+    switch (v.kind) {
+      case Value::Int:
+        end = std::to_chars(buf.data(), buf.data() + buf.size(), v.i).ptr;
+        break;
+      case Value::Float:
+        // The shortest text that reads back as the same value.
+        if (std::isfinite(v.real))
+          end = std::to_chars(buf.data(), buf.data() + buf.size(), static_cast<float>(v.real)).ptr;
+        else
+          out += non_finite_text(v.real);
+        break;
+      case Value::Double:
+        if (std::isfinite(v.real))
+          end = std::to_chars(buf.data(), buf.data() + buf.size(), v.real).ptr;
+        else
+          out += non_finite_text(v.real);
+        break;
+      case Value::Text:
+        out += v.text;
+        break;
     }
     out.append(buf.data(), static_cast<std::size_t>(end - buf.data()));
   }

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "records/parse.h"
@@ -10,8 +11,19 @@
 namespace records::parse {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+// Character classes of list-directed reading, one table look-up each.
+constexpr unsigned char kBlankClass = 1;  // blank or tab
+constexpr unsigned char kEndsClass = 2;   // ends an unquoted value: blank, tab, comma, slash
+constexpr std::array<unsigned char, 256> kClasses = [] {
+  std::array<unsigned char, 256> t{};
+  t[' '] = t['\t'] = kBlankClass | kEndsClass;
+  t[','] = t['/'] = kEndsClass;
+  return t;
+}();
+unsigned char class_of(char c) { return kClasses[static_cast<unsigned char>(c)]; }
+
+bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+bool is_blank(char c) { return (class_of(c) & kBlankClass) != 0; }
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool equal_nocase(std::string_view a, std::string_view upper_b) {
@@ -24,8 +36,88 @@ bool equal_nocase(std::string_view a, std::string_view upper_b) {
 // Exponents beyond this are all alike: far outside every real type.
 constexpr long long kExponentLimit = 1000000;
 
+// Exact conversion of the common spellings: an optional sign, at most 19
+// digits with or without a decimal point, no exponent. When the digits make
+// an integer m that the type holds exactly (below 2^24 for float, 2^53 for
+// double) and the point stands k places from the right with 10^k exactly
+// representable too, m / 10^k is one correctly rounded division: the very
+// value the full conversion gives. Anything else is left to it (false).
+template <class T>
+struct ExactDecimal;
+template <>
+struct ExactDecimal<float> {
+  static constexpr std::uint64_t kMantissaLimit = std::uint64_t(1) << 24;
+  static constexpr std::array<float, 11> kPowers{1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+};
+template <>
+struct ExactDecimal<double> {
+  static constexpr std::uint64_t kMantissaLimit = std::uint64_t(1) << 53;
+  static constexpr std::array<double, 23> kPowers{1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+};
+
+// The common spelling of a number at the start of a text: an optional sign,
+// digits, and optionally a decimal point with more digits.
+struct PlainNumber {
+  const char* end = nullptr;  // the first character after it
+  std::uint64_t m = 0;        // the digits as an integer (exact up to 19 digits)
+  std::ptrdiff_t digits = 0;  // all digits
+  std::ptrdiff_t frac = 0;    // digits after the point
+  bool point = false;
+  bool negative = false;
+};
+
+inline PlainNumber scan_plain(const char* p, const char* end) {
+  PlainNumber n;
+  if (p < end && (*p == '+' || *p == '-')) n.negative = *p++ == '-';
+  const char* const digits_begin = p;
+  while (p < end && is_digit(*p)) n.m = n.m * 10 + static_cast<unsigned>(*p++ - '0');
+  n.digits = p - digits_begin;
+  if (p < end && *p == '.') {
+    n.point = true;
+    const char* const frac_begin = ++p;
+    while (p < end && is_digit(*p)) n.m = n.m * 10 + static_cast<unsigned>(*p++ - '0');
+    n.frac = p - frac_begin;
+    n.digits += n.frac;
+  }
+  n.end = p;
+  return n;
+}
+
+// A plain number as a 4-byte integer: digits without a point, in range.
+bool plain_int(const PlainNumber& n, int& value) {
+  if (n.point || n.digits == 0 || n.digits > 10) return false;
+  const long long v = n.negative ? -static_cast<long long>(n.m) : static_cast<long long>(n.m);
+  if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+template <class T>
+bool exact_value(const PlainNumber& n, T& value, int implied) {
+  if (n.digits == 0 || n.digits > 19) return false;
+  std::ptrdiff_t shift = n.frac;
+  if (!n.point && implied > 0) shift = implied;
+  if (n.m >= ExactDecimal<T>::kMantissaLimit ||
+      shift >= static_cast<std::ptrdiff_t>(ExactDecimal<T>::kPowers.size()))
+    return false;
+  T v = static_cast<T>(n.m);
+  if (shift > 0) v = v / ExactDecimal<T>::kPowers[static_cast<std::size_t>(shift)];
+  value = n.negative ? -v : v;
+  return true;
+}
+
+template <class T>
+bool exact_decimal(std::string_view s, T& value, int implied) {
+  const PlainNumber n = scan_plain(s.data(), s.data() + s.size());
+  return n.end == s.data() + s.size() && exact_value(n, value, implied);
+}
+
 template <class T>
 bool real_value(std::string_view s, T& value, int implied) {
+  if (exact_decimal(s, value, implied)) return true;
   std::size_t p = 0;
   bool negative = false;
   if (p < s.size() && (s[p] == '+' || s[p] == '-')) negative = s[p++] == '-';
@@ -175,19 +267,7 @@ void store_text(const Target::TextRef& t, std::string_view value) {
   t.s->resize(t.width, ' ');
 }
 
-// A value token of a list-directed record into one slot.
-bool assign(const Slot& slot, std::string_view token, bool quoted) {
-  if (const Target::TextRef* t = std::get_if<Target::TextRef>(&slot)) {
-    store_text(*t, token);
-    return true;
-  }
-  if (quoted) return false;
-  if (int* const* i = std::get_if<int*>(&slot)) return to_int(token, **i);
-  if (float* const* f = std::get_if<float*>(&slot)) return to_real(token, **f);
-  return to_real(token, **std::get_if<double*>(&slot));
-}
-
-bool ends_token(char c) { return is_blank(c) || c == ',' || c == '/'; }
+bool ends_token(char c) { return (class_of(c) & kEndsClass) != 0; }
 
 }  // namespace
 
@@ -302,28 +382,141 @@ ReadStatus columns(std::string_view record, const Layout& layout, std::span<cons
   return ReadStatus::Ok;
 }
 
+namespace {
+
+// The target a list-directed read is filling, resolved once per target
+// rather than once per value.
+struct Place {
+  enum Kind { Int, Float, Double, Text };
+  Kind kind = Int;
+  void* base = nullptr;  // the first element
+  std::size_t length = 0;
+  Target::TextRef text{};
+};
+
+Place place_of(const Target& t) {
+  Place pl;
+  std::visit(
+      [&pl](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, int*>) {
+          pl = {Place::Int, v, 1, {}};
+        } else if constexpr (std::is_same_v<T, float*>) {
+          pl = {Place::Float, v, 1, {}};
+        } else if constexpr (std::is_same_v<T, double*>) {
+          pl = {Place::Double, v, 1, {}};
+        } else if constexpr (std::is_same_v<T, std::span<int>>) {
+          pl = {Place::Int, v.data(), v.size(), {}};
+        } else if constexpr (std::is_same_v<T, std::span<float>>) {
+          pl = {Place::Float, v.data(), v.size(), {}};
+        } else if constexpr (std::is_same_v<T, std::span<double>>) {
+          pl = {Place::Double, v.data(), v.size(), {}};
+        } else {
+          pl = {Place::Text, nullptr, 1, v};
+        }
+      },
+      t.get());
+  return pl;
+}
+
+// The position of a list-directed read among its targets: state.target and
+// state.element, with the current target resolved.
+class Cursor {
+ public:
+  explicit Cursor(ListState& st) : st_(st) { settle(); }
+  bool done() const { return st_.target >= st_.targets.size(); }
+  void advance() {
+    if (++st_.element >= place_.length) {
+      ++st_.target;
+      st_.element = 0;
+      settle();
+    }
+  }
+  // One unquoted or quoted value into the current element.
+  bool assign(std::string_view token, bool quoted) const {
+    switch (place_.kind) {
+      case Place::Text:
+        store_text(place_.text, token);
+        return true;
+      case Place::Int:
+        return !quoted && to_int(token, static_cast<int*>(place_.base)[st_.element]);
+      case Place::Float:
+        return !quoted && to_real(token, static_cast<float*>(place_.base)[st_.element]);
+      case Place::Double:
+        return !quoted && to_real(token, static_cast<double*>(place_.base)[st_.element]);
+    }
+    return false;
+  }
+
+  // The common case at once: a plain number (see scan_plain) ending at a
+  // separator or the end of the record, into an integer or real element,
+  // converted exactly as the full rules would. On success p is after it.
+  bool plain_number(std::string_view rec, std::size_t& p) const {
+    if (place_.kind == Place::Text) return false;
+    const char* const end = rec.data() + rec.size();
+    const PlainNumber n = scan_plain(rec.data() + p, end);
+    if (n.end != end && !ends_token(*n.end)) return false;
+    bool ok = false;
+    switch (place_.kind) {
+      case Place::Int:
+        ok = plain_int(n, static_cast<int*>(place_.base)[st_.element]);
+        break;
+      case Place::Float:
+        ok = exact_value(n, static_cast<float*>(place_.base)[st_.element], -1);
+        break;
+      case Place::Double:
+        ok = exact_value(n, static_cast<double*>(place_.base)[st_.element], -1);
+        break;
+      case Place::Text:
+        break;
+    }
+    if (ok) p = static_cast<std::size_t>(n.end - rec.data());
+    return ok;
+  }
+
+ private:
+  // Steps over targets that have no element left (and empty spans).
+  void settle() {
+    while (st_.target < st_.targets.size()) {
+      place_ = place_of(st_.targets[st_.target]);
+      if (st_.element < place_.length) return;
+      ++st_.target;
+      st_.element = 0;
+    }
+  }
+  ListState& st_;
+  Place place_;
+};
+
+}  // namespace
+
 ListStep list_feed(ListState& st, std::string_view rec) {
-  std::span<const Target> targets = st.targets;
-  settle(targets, st.target, st.element);
+  Cursor cursor(st);
+  const std::size_t n = rec.size();
   std::size_t p = 0;
-  while (st.target < targets.size()) {
-    while (p < rec.size() && is_blank(rec[p])) ++p;
-    if (p >= rec.size()) return ListStep::NeedMore;
+  while (!cursor.done()) {
+    while (p < n && is_blank(rec[p])) ++p;
+    if (p >= n) return ListStep::NeedMore;
     char c = rec[p];
     if (c == '/') return ListStep::Done;
     if (c == ',') {
       ++p;
-      if (st.after_comma) advance(targets, st.target, st.element);  // null value
+      if (st.after_comma) cursor.advance();  // null value
       st.after_comma = true;
       continue;
     }
     // A value: an optional repeat count "r*", then the value itself unless a
     // separator follows the star (r null values).
     std::size_t start = p;
+    if (cursor.plain_number(rec, p)) {
+      cursor.advance();
+      st.after_comma = false;
+      continue;
+    }
     long long repeat = 1;
     std::size_t q = p;
-    while (q < rec.size() && is_digit(rec[q])) ++q;
-    if (q > p && q < rec.size() && rec[q] == '*') {
+    while (q < n && is_digit(rec[q])) ++q;
+    if (q > p && q < n && rec[q] == '*') {
       repeat = 0;
       for (std::size_t i = p; i < q; ++i) {
         repeat = repeat * 10 + (rec[i] - '0');
@@ -334,12 +527,12 @@ ListStep list_feed(ListState& st, std::string_view rec) {
         st.bad.assign(rec.substr(start, p - start));
         return ListStep::Bad;
       }
-      if (p >= rec.size() || ends_token(rec[p])) {
-        for (long long i = 0; i < repeat && st.target < targets.size(); ++i)
-          advance(targets, st.target, st.element);
+      if (p >= n || ends_token(rec[p])) {
+        for (long long i = 0; i < repeat && !cursor.done(); ++i) cursor.advance();
         st.after_comma = false;
         continue;
       }
+      q = p;
     }
     std::string_view token;
     bool quoted = rec[p] == '\'' || rec[p] == '"';
@@ -348,9 +541,9 @@ ListStep list_feed(ListState& st, std::string_view rec) {
       // missing runs to the end of the record.
       char quote = rec[p++];
       st.scratch.clear();
-      while (p < rec.size()) {
+      while (p < n) {
         if (rec[p] == quote) {
-          if (p + 1 < rec.size() && rec[p + 1] == quote) {
+          if (p + 1 < n && rec[p + 1] == quote) {
             st.scratch += quote;
             p += 2;
             continue;
@@ -361,22 +554,23 @@ ListStep list_feed(ListState& st, std::string_view rec) {
         st.scratch += rec[p++];
       }
       token = st.scratch;
-      if (p < rec.size() && !ends_token(rec[p])) {
-        while (p < rec.size() && !ends_token(rec[p])) ++p;
+      if (p < n && !ends_token(rec[p])) {
+        while (p < n && !ends_token(rec[p])) ++p;
         st.bad.assign(rec.substr(start, p - start));
         return ListStep::Bad;
       }
     } else {
-      std::size_t begin = p;
-      while (p < rec.size() && !ends_token(rec[p])) ++p;
-      token = rec.substr(begin, p - begin);
+      // The digits from p to q are part of the value already.
+      while (q < n && !ends_token(rec[q])) ++q;
+      token = rec.substr(p, q - p);
+      p = q;
     }
-    for (long long i = 0; i < repeat && st.target < targets.size(); ++i) {
-      if (!assign(slot_of(targets[st.target], st.element), token, quoted)) {
+    for (long long i = 0; i < repeat && !cursor.done(); ++i) {
+      if (!cursor.assign(token, quoted)) {
         st.bad.assign(rec.substr(start, p - start));
         return ListStep::Bad;
       }
-      advance(targets, st.target, st.element);
+      cursor.advance();
     }
     st.after_comma = false;
   }

@@ -71,11 +71,18 @@ Unit* attached_unit(int unit) {
   return it != g_units.end() && it->second.attached ? &it->second : nullptr;
 }
 
+// Detaches the unit and gives back the memory of its buffers (assigning a
+// fresh Unit would keep the old strings' capacity: a whole input file).
+void reset(Unit& u) {
+  Unit fresh;
+  std::swap(u, fresh);
+}
+
 std::string fort_name(int unit) { return "fort." + std::to_string(unit); }
 
 Unit& attach(int unit, std::string name) {
   Unit& u = g_units[unit];
-  u = Unit{};
+  reset(u);
   u.attached = true;
   u.name = std::move(name);
   return u;
@@ -101,7 +108,7 @@ void flush(Unit& u) {
     int err = errno;
     std::string name = u.name;
     std::fclose(u.out);
-    u = Unit{};
+    reset(u);
     fatal("write", name, errno_text(err));
   }
   u.buffer.clear();
@@ -115,11 +122,11 @@ void complete(Unit& u) {
     if (u.record_open) u.buffer += kRecordEnd;
     flush(u);
     std::FILE* f = u.out;
-    u = Unit{};
+    reset(u);
     errno = 0;
     if (std::fclose(f) != 0) fatal("write", name, errno_text(errno));
   } else {
-    u = Unit{};
+    reset(u);
   }
 }
 
@@ -139,12 +146,12 @@ void start_writing(Unit& u) {
   if (!u.out) {
     int err = errno;
     std::string name = u.name;
-    u = Unit{};
+    reset(u);
     fatal("write", name, errno_text(err));
   }
   // What was read from the old content is gone with it.
   u.loaded = true;
-  u.data.clear();
+  std::string().swap(u.data);
   u.text = {};
   u.pos = 0;
   u.last = std::string::npos;
@@ -184,11 +191,22 @@ void load(Unit& u) {
     if (errno == ENOENT) return;  // a missing file reads as empty
     fatal("read", u.name, errno_text(errno));
   }
-  char block[1 << 16];
-  for (;;) {
-    std::size_t n = std::fread(block, 1, sizeof block, f);
-    u.data.append(block, n);
-    if (n < sizeof block) break;
+  // The whole file in one read when its size is known, then whatever more
+  // there is (a file that grows, or one whose size the system does not tell).
+  struct stat st;
+  std::size_t size = 0;
+  if (::fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    size = static_cast<std::size_t>(st.st_size);
+  u.data.resize(size);
+  std::size_t got = size > 0 ? std::fread(u.data.data(), 1, size, f) : 0;
+  u.data.resize(got);
+  if (got == size) {
+    char block[1 << 16];
+    for (;;) {
+      std::size_t n = std::fread(block, 1, sizeof block, f);
+      u.data.append(block, n);
+      if (n < sizeof block) break;
+    }
   }
   bool failed = std::ferror(f) != 0;
   int err = errno;

@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "records/parse.h"
@@ -235,4 +239,119 @@ TEST(ListReading, ValuesThatCannotBecomeTheirTarget) {
   EXPECT_EQ(feed({"NaN +Inf 1.5D2"}, {f, d, f}).step, ListStep::Done);
   EXPECT_TRUE(std::isinf(d));
   EXPECT_EQ(f, 150.0f);
+}
+
+namespace {
+
+// Deterministic decimal texts of the usual spelling: sign, integer digits,
+// point, fraction digits, each part present or not.
+struct DecimalTexts {
+  std::uint64_t s = 88172645463325252ULL;
+  unsigned below(unsigned n) {
+    s ^= s << 13;
+    s ^= s >> 7;
+    s ^= s << 17;
+    return static_cast<unsigned>(s % n);
+  }
+  std::string next() {
+    std::string t;
+    const unsigned sign = below(4);
+    if (sign == 1) t += '-';
+    if (sign == 2) t += '+';
+    const unsigned n_int = below(12), n_frac = below(4) == 0 ? 0 : below(12);
+    for (unsigned i = 0; i < n_int; ++i) t += static_cast<char>('0' + below(10));
+    if (n_frac > 0 || below(3) == 0) t += '.';
+    for (unsigned i = 0; i < n_frac; ++i) t += static_cast<char>('0' + below(10));
+    return t;
+  }
+};
+
+// The correctly rounded value by the standard library, which knows no '+'.
+template <class T>
+bool by_library(std::string_view text, T& v) {
+  if (!text.empty() && text[0] == '+') text.remove_prefix(1);
+  auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+  return r.ec == std::errc() && r.ptr == text.data() + text.size();
+}
+
+}  // namespace
+
+// Plain decimals take a shorter way (one exact division when the digits and
+// the power of ten are exact in the type); the values must be the correctly
+// rounded ones in every case, also past the limits of that way.
+TEST(NumberConversion, PlainDecimalsAreCorrectlyRounded) {
+  DecimalTexts texts;
+  int compared = 0;
+  for (int i = 0; i < 200000; ++i) {
+    const std::string t = texts.next();
+    float f = 0, f_ref = 0;
+    double d = 0, d_ref = 0;
+    const bool ok = by_library(t, f_ref) && by_library(t, d_ref);
+    ASSERT_EQ(to_real(t, f), ok) << t;
+    ASSERT_EQ(to_real(t, d), ok) << t;
+    if (!ok) continue;
+    ++compared;
+    ASSERT_EQ(std::bit_cast<std::uint32_t>(f), std::bit_cast<std::uint32_t>(f_ref)) << t;
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(d), std::bit_cast<std::uint64_t>(d_ref)) << t;
+  }
+  EXPECT_GT(compared, 150000);
+  float f = 0;
+  // 2^24 + 1 is not a float: ties to even, 2^24.
+  EXPECT_TRUE(to_real("16777217", f) && f == 16777216.0f);
+  EXPECT_TRUE(to_real("16777217.0", f) && f == 16777216.0f);
+  EXPECT_TRUE(to_real("0.1", f) && f == 0.1f);
+  EXPECT_TRUE(to_real("-0.0", f) && f == 0 && std::signbit(f));
+  double d = 0;
+  EXPECT_TRUE(to_real("9007199254740993", d) && d == 9007199254740992.0);
+  EXPECT_TRUE(to_real("0.3", d) && d == 0.3);
+}
+
+// A list-directed record of plain numbers reads as the conversions do, and
+// a plain number that does not fit its target still stops the read.
+TEST(ListReading, PlainNumbersReadAsTheirConversions) {
+  DecimalTexts texts;
+  for (int r = 0; r < 2000; ++r) {
+    std::array<std::string, 8> tokens;
+    std::string record;
+    for (auto& t : tokens) {
+      do t = texts.next();  // a value, not a null value
+      while (t.find_first_of("0123456789") == std::string::npos);
+      record += t + (texts.below(2) ? "," : "  ");
+    }
+    std::array<float, 4> f{};
+    std::array<double, 4> d{};
+    const std::vector<Target> targets{std::span<float>(f), std::span<double>(d)};
+    ListState state(targets);
+    bool all_ok = true;
+    for (int k = 0; k < 8; ++k) {
+      float fv;
+      double dv;
+      all_ok = all_ok && (k < 4 ? to_real(tokens[k], fv) : to_real(tokens[k], dv));
+    }
+    const ListStep step = list_feed(state, record);
+    ASSERT_EQ(step, all_ok ? ListStep::Done : ListStep::Bad) << record;
+    if (!all_ok) continue;
+    for (int k = 0; k < 4; ++k) {
+      float fv = 0;
+      double dv = 0;
+      to_real(tokens[k], fv);
+      to_real(tokens[4 + k], dv);
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(f[k]), std::bit_cast<std::uint32_t>(fv)) << record;
+      ASSERT_EQ(std::bit_cast<std::uint64_t>(d[k]), std::bit_cast<std::uint64_t>(dv)) << record;
+    }
+  }
+  int a = 0, b = 0, c = 0;
+  EXPECT_EQ(feed({"+7,-0 2147483647"}, {a, b, c}).step, ListStep::Done);
+  EXPECT_EQ(a, 7);
+  EXPECT_EQ(c, 2147483647);
+  Fed bad = feed({"1,2147483648,3"}, {a, b, c});
+  EXPECT_EQ(bad.step, ListStep::Bad);
+  EXPECT_EQ(bad.bad, "2147483648");
+  bad = feed({"1,2.5,3"}, {a, b, c});
+  EXPECT_EQ(bad.bad, "2.5");
+  // A repeat count is not mistaken for a number.
+  EXPECT_EQ(feed({"2*5,6"}, {a, b, c}).step, ListStep::Done);
+  EXPECT_EQ(a, 5);
+  EXPECT_EQ(b, 5);
+  EXPECT_EQ(c, 6);
 }

@@ -89,6 +89,50 @@ const std::array<double, kMinutesPerDay>& clock_hours() {
   return hours;
 }
 
+// Most minutes are far from sunrise, sunset and a noon sun in the zenith;
+// for them the daylight test is decided without the cosine. With b > 0,
+// a + b cos(H) falls as the hour angle H, folded into [0, pi], grows, so the
+// day's minutes split by H into sure daylight, sure night, and a few minutes
+// near the boundaries that take the full computation. The margins are far
+// wider than every rounding on the way (the cosine, the sums, acos near +-1
+// whose error is below sqrt(2 ulp) ~ 3e-8, the 4-byte rounding of the sine
+// with ulp 1.2e-7 at most): a minute classed sure gives the same answer as
+// the full computation would.
+constexpr double kPiDouble = 3.141592653589793;
+constexpr double kSineMargin = 1e-6;
+constexpr double kAngleMargin = 1e-7;
+// Below this b (latitude within about 0.06 degrees of a pole, or not a
+// number) every minute takes the full computation.
+constexpr double kMinSlope = 1e-3;
+
+struct SureBounds {
+  bool usable = false;
+  double day_min = 0, day_max = -1;  // sure daylight: day_min <= H <= day_max
+  double night_min = 4;              // sure night: H >= night_min
+};
+
+// The folded hour angle H at which a + b cos(H) = level: above it the sum is
+// below the level; 0 when the level is out of reach, pi when always passed.
+double angle_at(double level, double a, double b) {
+  const double x = (level - a) / b;
+  if (x >= 1.0) return 0.0;
+  if (x <= -1.0) return kPiDouble;
+  return std::acos(x);
+}
+
+SureBounds sure_bounds(double a, double b, float threshold) {
+  SureBounds s;
+  if (!(b > kMinSlope) || !std::isfinite(a) || !std::isfinite(b)) return s;
+  s.usable = true;
+  // Sure daylight: the sine at least the threshold + margin, and at most
+  // 1 - margin (a sine that rounds above 1 is no daylight).
+  s.day_max = angle_at(double(threshold) + kSineMargin, a, b) - kAngleMargin;
+  s.day_min = angle_at(1.0 - kSineMargin, a, b) + kAngleMargin;
+  // Sure night: the sine below the threshold - margin.
+  s.night_min = angle_at(double(threshold) - kSineMargin, a, b) + kAngleMargin;
+  return s;
+}
+
 }  // namespace
 
 float daylight_sine_threshold() {
@@ -129,12 +173,23 @@ float dl(int month, int year, int days, float latitude) {
     // same order and precision as in the whole expression.
     const double a = sin_phi * std::sin(double(delta));
     const double b = cos_phi * std::cos(double(delta));
+    const SureBounds sure = sure_bounds(a, b, threshold);
     int minutes = 0;
     for (const double clock : hours) {
       // The longitude correction is 0, so solar time is the clock time plus
       // the equation of time.
       const float t = round_to_float(clock + double(equation_hours));
       const float hour_angle = round_to_float(std::fabs(double(t) - 12.0) * double(kPi) / 12.0);
+      if (sure.usable) {
+        // cos(H) = cos(2 pi - H): the angle folded into [0, pi].
+        const double folded =
+            hour_angle <= kPiDouble ? double(hour_angle) : 2.0 * kPiDouble - double(hour_angle);
+        if (folded <= sure.day_max && folded >= sure.day_min) {
+          ++minutes;
+          continue;
+        }
+        if (folded >= sure.night_min) continue;
+      }
       const float sine = round_to_float(a + b * std::cos(double(hour_angle)));
       minutes += (sine >= threshold && sine <= 1.0f) ? 1 : 0;
     }

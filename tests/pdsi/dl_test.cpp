@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 // Expected day lengths are the 4-byte results of an independent minute-by-
 // minute computation with every stored value rounded to single precision:
@@ -61,4 +62,82 @@ TEST(DayLength, SineThresholdAgreesWithTheElevationTest) {
   }
   EXPECT_TRUE(by_elevation(1.0f));
   EXPECT_FALSE(by_elevation(std::nextafter(1.0f, 2.0f)));
+}
+
+namespace {
+
+// The straightforward computation: every minute through the cosine. dl skips
+// the cosine for minutes far from sunrise, sunset and a zenith sun; it must
+// give the very same floats.
+float reference_dl(int month, int year, int days, float latitude) {
+  static const int kFirstDay[12] = {1, 32, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335};
+  const float dsin[4] = {3.631f, 0.03838f, 0.07659f, 0.0f};
+  const float dcos[4] = {-22.97f, -0.3885f, -0.1587f, -0.01021f};
+  const float esin[4] = {-7.343f, -9.47f, -0.3289f, -0.1955f};
+  const float ecos[4] = {0.5519f, -3.02f, -0.07581f, -0.1245f};
+  const double pi = double(3.1416f);
+  auto f = [](double v) { return static_cast<float>(v); };
+  if (days <= 0 || month < 1 || month > 12) return 0.0f;
+  int first = kFirstDay[month - 1];
+  if (year % 4 == 0 && month >= 3) ++first;
+  const float w = f(2.0 * pi / 365.0);
+  const float phi = f(double(latitude) * pi / 180.0);
+  const float threshold = pdsi::daylight_sine_threshold();
+  float total = 0.0f;
+  for (int n = first; n < first + days; ++n) {
+    float decl = 0.3964f, eq = 0.002733f;
+    for (int j = 1; j <= 4; ++j) {
+      const float angle = f(double(j) * double(w) * double(n));
+      const double s = std::sin(double(angle)), c = std::cos(double(angle));
+      decl = f(double(decl) + double(dsin[j - 1]) * s);
+      decl = f(double(decl) + double(dcos[j - 1]) * c);
+      eq = f(double(eq) + double(esin[j - 1]) * s);
+      eq = f(double(eq) + double(ecos[j - 1]) * c);
+    }
+    const float delta = f(double(decl) * pi / 180.0);
+    const float eq_hours = f(double(eq) / 60.0);
+    int minutes = 0;
+    for (int h = 0; h < 24; ++h) {
+      for (int i = 1; i <= 60; ++i) {
+        const float t = f(double(h) + double(i) / 60.0 + double(eq_hours));
+        const float hour_angle = f(std::fabs(double(t) - 12.0) * pi / 12.0);
+        const float sine =
+            f(std::sin(double(phi)) * std::sin(double(delta)) +
+              std::cos(double(phi)) * std::cos(double(delta)) * std::cos(double(hour_angle)));
+        if (sine >= threshold && sine <= 1.0f) ++minutes;
+      }
+    }
+    total = f(double(total) + double(f(double(minutes) / 60.0)));
+  }
+  return f(double(total) / double(days));
+}
+
+}  // namespace
+
+// A whole year (and a day) per call: a minute gained or lost on any day shows
+// in the mean. Latitudes every degree (off the round values), the polar
+// circles, the tropics where the noon sun reaches the zenith, and the poles.
+TEST(DayLength, EqualsTheMinuteByMinuteComputation) {
+  std::vector<float> latitudes;
+  for (int k = -90; k < 90; ++k) latitudes.push_back(static_cast<float>(k) + 0.37f);
+  for (float lat : {0.0f, 23.44f, 23.45f, 22.9f, -23.44f, 66.56f, 66.6f, -66.56f, 89.9f, 89.95f,
+                    89.99f, 90.0f, -90.0f, 90.5f, 1000.0f, std::nanf("")})
+    latitudes.push_back(lat);
+  for (float lat : latitudes) {
+    const int year = lat > 0 ? 1951 : 1952;
+    const float expected = reference_dl(1, year, 366, lat);
+    const float got = pdsi::dl(1, year, 366, lat);
+    if (std::isnan(expected)) {
+      EXPECT_TRUE(std::isnan(got)) << lat;
+    } else {
+      EXPECT_EQ(got, expected) << "latitude " << lat;
+    }
+  }
+  // Months as the Palmer stage asks for them.
+  for (float lat : {47.61f, 40.78f, -33.9f, 64.8f, 71.3f}) {
+    for (int month = 1; month <= 12; ++month) {
+      EXPECT_EQ(pdsi::dl(month, 1952, 31, lat), reference_dl(month, 1952, 31, lat))
+          << month << " " << lat;
+    }
+  }
 }

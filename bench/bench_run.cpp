@@ -7,8 +7,17 @@
 // station's two input files and write the very bytes the station run writes,
 // to the same number of files.
 // Batch100: one program run over 100 stations of 60 years each.
+// PeakMemory/<years>: the real program (its own process, as the operator runs
+// it) on one station; counters give its peak resident memory and its time.
+// 1389 years make the largest daily file a run reads in full (50000 records).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -113,6 +122,41 @@ void Batch100(benchmark::State& state) {
   std::string console;
   for (auto _ : state) program_run(ids, console);
 }
+
+#ifdef DROUGHT_EXECUTABLE
+void PeakMemory(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  Scratch scratch("memory" + std::to_string(years));
+  const std::string id = station_id(years % 1000);
+  bench_support::write_station(scratch.dir, id, years <= 120 ? 1901 : 1000, years, 42);
+  spill("replies", id + "\nexit\n");
+  long peak_kib = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int in = ::open("replies", O_RDONLY);
+      const int out = ::open("/dev/null", O_WRONLY);
+      if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) _exit(127);
+      execl(DROUGHT_EXECUTABLE, DROUGHT_EXECUTABLE, static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0) {
+      state.SkipWithError("the program did not run to its end");
+      return;
+    }
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    peak_kib = std::max(peak_kib, usage.ru_maxrss);
+  }
+  state.counters["peak_MiB"] = static_cast<double>(peak_kib) / 1024.0;
+  state.counters["run_ms"] = seconds * 1000.0;
+}
+BENCHMARK(PeakMemory)->Arg(120)->Arg(1389)->Unit(benchmark::kMillisecond)->Iterations(3);
+#endif
 
 BENCHMARK(StationRun)->Arg(60)->Arg(120)->Unit(benchmark::kMillisecond);
 BENCHMARK(IoFloor)->Arg(60)->Arg(120)->Unit(benchmark::kMillisecond);

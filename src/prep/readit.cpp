@@ -58,7 +58,12 @@ void write_row(int station, int year, int month, std::span<const float> days) {
 }  // namespace
 
 void check_month_walk(std::string_view file, int first_year, int first_month, int last_year) {
-  if (months_to_december(first_year, first_month, last_year) > kMaxMonths) {
+  // A first month past December leaves the first year without a month, but
+  // every later year is still walked whole (and written, one record a year, by
+  // the monthly tables): it counts as the month after December, so that no
+  // month value can make a walk of any length pass for a short one.
+  const int counted_month = std::min(first_month, 13);
+  if (months_to_december(first_year, counted_month, last_year) > kMaxMonths) {
     records::fatal("read", file,
                    "data span from " + std::to_string(first_month) + "/" +
                        std::to_string(first_year) + " to December " + std::to_string(last_year) +

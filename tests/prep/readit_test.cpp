@@ -140,4 +140,10 @@ TEST(DailyReading, FailuresEndTheProgramBeforeTheFillFileIsWritten) {
   EXPECT_THROW(prep::readit("f"), records::FatalError);
   EXPECT_FALSE(std::filesystem::exists("e-fill-prcp.csv") ||
                std::filesystem::exists("f-fill-prcp.csv"));
+
+  // A first month past December walks no month of its first year but every
+  // month of the later ones: January 1950 to December 2366 stays refused.
+  write_file("g.csv", kHeader + daily("PRCP", 20, 1949) + daily("TMAX", 1, 2366));
+  EXPECT_THROW(prep::readit("g"), records::FatalError);
+  EXPECT_FALSE(std::filesystem::exists("g-fill-prcp.csv"));
 }

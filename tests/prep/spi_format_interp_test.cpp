@@ -85,4 +85,9 @@ TEST(InterpolatedTable, NoValuesGiveMissingMonthsAndStationZero) {
   EXPECT_THROW(prep::spi_format_interp("c", prep::DataSpan{1, 1, 2000000000, 12}),
                records::FatalError);
   EXPECT_FALSE(std::filesystem::exists("c-spi-interpolated.csv"));
+  // A first month past December still writes a record for every year: 1949
+  // to 2366 is refused as the walk from January 1950 is.
+  EXPECT_THROW(prep::spi_format_interp("d", prep::DataSpan{1949, 20, 2366, 12}),
+               records::FatalError);
+  EXPECT_FALSE(std::filesystem::exists("d-spi-interpolated.csv"));
 }

@@ -158,44 +158,6 @@ double as_real(const Item& item, const Value& value) {
   return value.real;
 }
 
-template <class Cursor>
-void run_layout(std::string& out, const Layout& layout, Cursor values) {
-  for (const Item& item : layout.items()) {
-    switch (item.kind) {
-      case Item::Literal:
-        out += item.text;
-        continue;
-      case Item::Skip:
-        out.append(static_cast<std::size_t>(item.width), ' ');
-        continue;
-      default:
-        break;
-    }
-    if (values.done()) return;
-    const Value v = values.next();
-    switch (item.kind) {
-      case Item::Int:
-        if (v.kind != Value::Int) mismatch(item, v);
-        emit::int_field(out, v.i, item.width, item.digits);
-        break;
-      case Item::Fixed:
-        emit::fixed_field(out, as_real(item, v), item.width, item.digits);
-        break;
-      case Item::Exponent:
-        emit::exponent_field(out, as_real(item, v), item.width, item.digits,
-                             item.text.empty() ? 'D' : item.text[0]);
-        break;
-      case Item::Text:
-        if (v.kind != Value::Text) mismatch(item, v);
-        emit::text_field(out, v.text, item.width);
-        break;
-      default:
-        break;
-    }
-  }
-  if (!values.done()) throw std::logic_error("more values than layout codes");
-}
-
 // The decimal digits of v, written backwards ending at end; returns their start.
 char* digits_before(char* end, std::uint64_t v) {
   do {
@@ -238,17 +200,96 @@ std::uint64_t scaled_exactly(double magnitude, int decimals) {
   return scaled;
 }
 
-// The field of fixed_field for the usual case (see above), written from the
-// right into a row of blanks; false when the general conversion must do it.
-bool short_fixed_field(std::string& out, double value, int width, int decimals) {
+// The text of a record collected in a block and handed to the string in few
+// appends. A short field is formed right-aligned in a Field and copied in
+// one fixed-size move.
+class Block {
+ public:
+  explicit Block(std::string& out) : out_(out) {}
+  Block(const Block&) = delete;
+  Block& operator=(const Block&) = delete;
+
+  // A field of kShortField columns at most, formed right-aligned before
+  // `end` in a Field's row (which stays readable kShortField columns on).
+  void put_field(const char* end, int width) {
+    if (n_ + kShortField > kSize) flush();
+    std::memcpy(buf_.data() + n_, end - width, kShortField);
+    n_ += static_cast<std::size_t>(width);
+  }
+  void put(std::string_view text) {
+    if (text.size() > kShortField) {
+      flushed().append(text);
+      return;
+    }
+    if (n_ + kShortField > kSize) flush();
+    for (char c : text) buf_[n_++] = c;
+  }
+  void put(std::size_t count, char c) {
+    if (count > kShortField) {
+      flushed().append(count, c);
+      return;
+    }
+    if (n_ + kShortField > kSize) flush();
+    for (std::size_t i = 0; i < count; ++i) buf_[n_++] = c;
+  }
+  // The string with everything so far, for output formed there directly.
+  std::string& flushed() {
+    flush();
+    return out_;
+  }
+  void flush() {
+    out_.append(buf_.data(), n_);
+    n_ = 0;
+  }
+
+ private:
+  static constexpr std::size_t kSize = 2048;
+  std::string& out_;
+  std::array<char, kSize + kShortField> buf_;
+  std::size_t n_ = 0;
+};
+
+// A row of blanks in which a short field is formed from the right, ending at
+// end(); the row reaches kShortField columns on either side of the end.
+class Field {
+ public:
+  Field() { row_.fill(' '); }
+  char* end() { return row_.data() + 2 * kShortField; }
+
+ private:
+  std::array<char, 3 * kShortField> row_;
+};
+
+// The usual I field (see int_field); false when the general way must do it.
+bool short_int_field(Block& out, int value, int width, int min_digits) {
+  if (width > kShortField || min_digits > kShortField / 2) return false;
+  // The magnitude as unsigned, so that -2147483648 has digits too.
+  const unsigned magnitude =
+      value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
+  Field field;
+  char* const end = field.end();
+  char* p = end;
+  // Iw.0 writes a zero value as blanks only.
+  if (!(min_digits == 0 && value == 0)) p = digits_before(p, magnitude);
+  while (end - p < min_digits) *--p = '0';
+  if (value < 0) *--p = '-';
+  if (end - p > width) {
+    out.put(static_cast<std::size_t>(width), '*');
+  } else {
+    out.put_field(end, width);
+  }
+  return true;
+}
+
+// The usual F field (see above); false when the general conversion must do it.
+bool short_fixed_field(Block& out, double value, int width, int decimals) {
   const double magnitude = std::fabs(value);
   if (decimals > kExactMaxDecimals || !(magnitude < kExactMaxMagnitude) || width > kShortField)
     return false;
   std::uint64_t v = scaled_exactly(magnitude, decimals);
   const bool negative = std::signbit(value);
-  std::array<char, kShortField> field;
-  field.fill(' ');
-  char* const end = field.data() + field.size();
+  Field field;
+  char* const end = field.end();
   char* p = end;
   for (int i = 0; i < decimals; ++i) {
     *--p = static_cast<char>('0' + v % 10);
@@ -260,11 +301,56 @@ bool short_fixed_field(std::string& out, double value, int width, int decimals) 
   if (v != 0 || zero_length != width + 1) p = digits_before(p, v);
   if (negative) *--p = '-';
   if (end - p > width) {
-    stars(out, width);
+    out.put(static_cast<std::size_t>(width), '*');
   } else {
-    out.append(end - width, static_cast<std::size_t>(width));
+    out.put_field(end, width);
   }
   return true;
+}
+
+template <class Cursor>
+void run_layout(std::string& text, const Layout& layout, Cursor values) {
+  Block out(text);
+  for (const Item& item : layout.items()) {
+    switch (item.kind) {
+      case Item::Literal:
+        out.put(item.text);
+        continue;
+      case Item::Skip:
+        out.put(static_cast<std::size_t>(item.width), ' ');
+        continue;
+      default:
+        break;
+    }
+    if (values.done()) break;
+    const Value v = values.next();
+    switch (item.kind) {
+      case Item::Int:
+        if (v.kind != Value::Int) mismatch(item, v);
+        if (!short_int_field(out, v.i, item.width, item.digits))
+          emit::int_field(out.flushed(), v.i, item.width, item.digits);
+        break;
+      case Item::Fixed: {
+        const double real = as_real(item, v);
+        if (!std::isfinite(real) || item.digits < 0 ||
+            !short_fixed_field(out, real, item.width, item.digits))
+          emit::fixed_field(out.flushed(), real, item.width, item.digits);
+        break;
+      }
+      case Item::Exponent:
+        emit::exponent_field(out.flushed(), as_real(item, v), item.width, item.digits,
+                             item.text.empty() ? 'D' : item.text[0]);
+        break;
+      case Item::Text:
+        if (v.kind != Value::Text) mismatch(item, v);
+        emit::text_field(out.flushed(), v.text, item.width);
+        break;
+      default:
+        break;
+    }
+  }
+  out.flush();
+  if (!values.done()) throw std::logic_error("more values than layout codes");
 }
 
 }  // namespace
@@ -272,22 +358,14 @@ bool short_fixed_field(std::string& out, double value, int width, int decimals) 
 namespace emit {
 
 void int_field(std::string& out, int value, int width, int min_digits) {
+  {
+    Block block(out);
+    const bool done = short_int_field(block, value, width, min_digits);
+    block.flush();
+    if (done) return;
+  }
   // The magnitude as unsigned, so that -2147483648 has digits too.
   unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-  if (width <= kShortField && min_digits <= kShortField / 2) {
-    // The usual field, written from the right into a row of blanks.
-    std::array<char, kShortField + kShortField / 2 + 16> field;
-    field.fill(' ');
-    char* const end = field.data() + field.size();
-    char* p = end;
-    // Iw.0 writes a zero value as blanks only.
-    if (!(min_digits == 0 && value == 0)) p = digits_before(p, magnitude);
-    while (end - p < min_digits) *--p = '0';
-    if (value < 0) *--p = '-';
-    if (end - p > width) return stars(out, width);
-    out.append(end - width, static_cast<std::size_t>(width));
-    return;
-  }
   std::array<char, 16> buffer;
   char* const buffer_end = buffer.data() + buffer.size();
   const char* const digits = digits_before(buffer_end, magnitude);
@@ -307,7 +385,12 @@ void int_field(std::string& out, int value, int width, int min_digits) {
 void fixed_field(std::string& out, double value, int width, int decimals) {
   if (!std::isfinite(value)) return non_finite(out, value, width);
   if (decimals < 0 || decimals > kMaxDigits) return stars(out, width);
-  if (short_fixed_field(out, value, width, decimals)) return;
+  {
+    Block block(out);
+    const bool done = short_fixed_field(block, value, width, decimals);
+    block.flush();
+    if (done) return;
+  }
   std::array<char, kNumberBuffer> buf;
   char* p = buf.data();
   // The sign of the stored value, so that -0.0 and negative values that

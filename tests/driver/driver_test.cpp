@@ -78,7 +78,7 @@ TEST(StationId, SeparatorsAndNulMakeAnIdInvalid) {
   EXPECT_TRUE(driver::valid_station_id("12 4  "));
   EXPECT_FALSE(driver::valid_station_id("12/456"));
   EXPECT_FALSE(driver::valid_station_id("12\\456"));
-  EXPECT_FALSE(driver::valid_station_id(std::string("12\0456", 6)));
+  EXPECT_FALSE(driver::valid_station_id(std::string("12\0" "456", 6)));
 }
 
 }  // namespace

@@ -1,26 +1,22 @@
-// The notation of the hostile-input manifests (inputs.txt, stages.txt): one
-// case a line, columns separated by "|", a line beginning with a blank
-// continues the case before it (at a "|" or ";"), "#" lines are comments.
+// The notation of the hostile-input manifests (inputs.txt, stages.txt): one case a line, columns
+// separated by "|"; a line beginning with a blank continues the case before it (at a "|" or ";");
+// "#" lines are comments; "$NAME$ = TEXT" defines a text that "$NAME$" stands for in later lines.
 //
-// Values: text with \0 \r \n \t \s(pace) \\ \xHH escapes, [N*TEXT] for TEXT
-// repeated N times, {N*START:FORMAT} for N records counted from START (a
-// number, or M/Y for consecutive months) with %Y (I4 year or count), %M (I2
-// month), %y and %m (plain) put in, each ended by CR LF (by LF when FORMAT
-// ends with \n). A value that begins with "@" is a generated record:
-// "@P6/1951" a daily record of element P(RCP), X (TMAX), N (TMIN) or S(NOW),
-// "@M6/1951" a monthly record, "@copy M/Y [D=V]" a fill row of the generated days (day D replaced
-// by V),
-// "@gap M/Y" a fill row of gaps, "@tab STATION YEAR ITEMS [TAIL]" a monthly
-// table row whose comma-separated items are X or N*X, X being a number, "-"
-// (-9999), "s" (the generated daily sum of the month), "m" or "mK" (the
-// generated monthly value of this month or of month K), "y" (the generated
-// table total of the month).
+// Values: text with \0 \r \n \t \s(pace) \\ \xHH escapes, [N*TEXT] for TEXT repeated N times,
+// {N*START:FORMAT} for N records ended by CR LF, counted from START (a number, or M/Y for
+// consecutive months), with %Y (I4 year or count), %M (I2 month), %y and %m (plain) put in.
+// A value that begins with "@" is a generated record: "@P6/1951" a daily record of element
+// P(RCP), X (TMAX), N (TMIN) or S(NOW), "@M6/1951" a monthly record, "@copy M/Y [D=V]" a fill
+// row of the generated days (day D replaced by V), "@gap M/Y" a fill row of gaps, "@tab STATION
+// YEAR ITEMS [TAIL]" a monthly table row whose comma-separated items are X or N*X, X being a
+// number, "-" (-9999), "s" (the daily sum of the month), "m" or "mK" (the monthly value of this
+// month or of month K), "y" (the generated table total of the month).
 //
-// Facts: "-NAME" (absent), "NAME=N" (N records), "NAME=empty",
-// "NAME==V" (the whole content), "NAME=same[:CASE]" (as in the reference run
-// or in case CASE), "NAME[I]=V", "NAME[I]^=V" (begins with), "NAME[I]!^=V"
-// (does not), "NAME[I]$=V" (ends with); I < 0 counts from the end. NAME is a
-// file name, or the middle of "123456-NAME.csv" when it has no dot.
+// Facts: "all=same" (every file as in the reference run), "-NAME" (absent), "NAME=N" (N records),
+// "NAME=empty", "NAME==V" (the whole content), "NAME=same[:CASE]" (as in the reference run or
+// after case CASE), "NAME[I]=V", "NAME[I]^=V" (begins with), "NAME[I]!^=V" (does not),
+// "NAME[I]$=V" (ends with); I < 0 counts from the end. NAME is a file name, or the middle of
+// "123456-NAME.csv" when it has no dot.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -140,33 +136,20 @@ inline std::string expected_row(const std::string& spec) {
   return row;
 }
 
-// {N*START:FORMAT}: N records from START.
 inline std::string generated(const std::string& spec) {
   const auto star = spec.find('*'), colon = spec.find(':');
   const std::string start = spec.substr(star + 1, colon - star - 1);
-  std::string format = spec.substr(colon + 1), end = "\r\n";
-  if (format.size() >= 2 && format.substr(format.size() - 2) == "\\n") {
-    format.resize(format.size() - 2);
-    end = "\n";
-  }
-  int y = 0, m = 0;
-  if (start.find('/') != std::string::npos)
-    year_month(start, y, m);
-  else
-    y = std::stoi(start);
+  int y = std::stoi(start), m = 0;
+  if (start.find('/') != std::string::npos) year_month(start, y, m);
   std::string out;
   for (long n = std::stol(spec.substr(0, star)); n > 0; --n) {
-    std::string r;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-      const char c = i + 1 < format.size() && format[i] == '%' ? format[i + 1] : 0;
-      if (c == 'Y' || c == 'M' || c == 'y' || c == 'm') {
-        r += fmt(c == 'Y' ? "%4d" : c == 'M' ? "%2d" : "%d", c == 'Y' || c == 'y' ? y : m);
-        ++i;
-      } else {
-        r += format[i];
-      }
-    }
-    out += value(r) + end;
+    std::string r = spec.substr(colon + 1);
+    for (const auto& [from, to] : {std::pair{"%Y", fmt("%4d", y)},
+                                   {"%M", fmt("%2d", m)},
+                                   {"%y", std::to_string(y)},
+                                   {"%m", std::to_string(m)}})
+      for (std::size_t at; (at = r.find(from)) != std::string::npos;) r.replace(at, 2, to);
+    out += value(r) + "\r\n";
     if (m == 0 || m == 12) ++y;
     if (m != 0) m = m % 12 + 1;
   }
@@ -215,58 +198,69 @@ inline Files snapshot(const fs::path& dir) {
 inline void check_fact(const fs::path& dir, const std::string& fact,
                        const std::map<std::string, Files>& refs) {
   SCOPED_TRACE(fact);
+  if (fact == "all=same") {
+    for (const auto& [name, text] : refs.at("")) check_fact(dir, name + "=same", refs);
+    return;
+  }
   const bool absent = fact[0] == '-';
   const auto end = fact.find_first_of("[=");
   const std::string name = file_name(fact.substr(absent, end - absent));
-  const fs::path path = dir / name;
   if (absent) {
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(dir / name));
     return;
   }
-  ASSERT_TRUE(fs::is_regular_file(path));
-  const std::string rest = fact.substr(end + 1);
-  if (fact[end] == '=') {
-    if (rest == "empty")
-      EXPECT_EQ(fs::file_size(path), 0u);
-    else if (rest[0] == '=')
-      EXPECT_EQ(testing_support::read_file(path), value(rest.substr(1)));
-    else if (rest.substr(0, 4) == "same")
-      EXPECT_TRUE(testing_support::read_file(path) ==
-                  refs.at(rest.size() > 4 ? rest.substr(5) : "").at(name));
-    else
-      EXPECT_EQ(testing_support::read_records(path).size(), std::stoul(rest));
-    return;
+  ASSERT_TRUE(fs::is_regular_file(dir / name));
+  const std::string rest = fact.substr(end + 1), text = testing_support::read_file(dir / name);
+  if (rest == "empty") {
+    EXPECT_EQ(text, "");
+  } else if (rest[0] == '=') {
+    EXPECT_EQ(text, value(rest.substr(1)));
+  } else if (rest.starts_with("same")) {
+    EXPECT_TRUE(text == refs.at(rest.size() > 4 ? rest.substr(5) : "").at(name));
+  } else if (fact[end] == '=') {
+    EXPECT_EQ(testing_support::read_records(dir / name).size(), std::stoul(rest));
   }
-  const Strings recs = testing_support::read_records(path);
+  if (fact[end] == '=') return;
+  const Strings recs = testing_support::read_records(dir / name);
   const long i = std::stol(rest), k = i < 0 ? long(recs.size()) + i : i;
   ASSERT_TRUE(k >= 0 && k < long(recs.size())) << "record " << i;
   const auto op = rest.find('=', rest.find(']'));
   const std::string want = value(rest.substr(op + 1)), got = recs[std::size_t(k)];
+  const bool begins = rest[op - 1] == '^', ends = rest[op - 1] == '$';
   const std::size_t n = std::min(want.size(), got.size());
-  if (rest[op - 1] == '$')
-    EXPECT_EQ(got.substr(got.size() - n), want);
-  else if (rest[op - 1] != '^')
-    EXPECT_EQ(got, want);
-  else if (rest[op - 2] == '!')
-    EXPECT_NE(got.substr(0, want.size()), want);
-  else
-    EXPECT_EQ(got.substr(0, want.size()), want);
+  const std::string part = begins ? got.substr(0, n) : ends ? got.substr(got.size() - n) : got;
+  if (rest[op - 2] == '!') {
+    EXPECT_NE(part, want);
+  } else {
+    EXPECT_EQ(part, want);
+  }
 }
 
-// The cases of a manifest of this folder, each split into its columns.
+// The cases of a manifest of this folder, each split into its columns. A line
+// "$NAME$ = TEXT" defines a text that "$NAME$" stands for in later lines.
 inline std::vector<Strings> read_manifest(const std::string& name) {
   std::ifstream in(std::string(DROUGHT_TEST_DATA_DIR) + "/e2e/hostile/" + name);
   EXPECT_TRUE(in) << name;
-  std::vector<std::string> lines;
+  std::vector<std::pair<std::string, std::string>> macros;
+  auto expand = [&](std::string s) {
+    for (const auto& [from, to] : macros)
+      for (std::size_t at; (at = s.find(from)) != std::string::npos;)
+        s.replace(at, from.size(), to);
+    return s;
+  };
+  Strings lines;
   for (std::string line; std::getline(in, line);) {
     if (line.empty() || line[0] == '#') continue;
-    if (line[0] == ' ' && !lines.empty())
+    const auto eq = line.find("$ = ");
+    if (line[0] == '$')
+      macros.emplace_back(line.substr(0, eq + 1), expand(line.substr(eq + 4)));
+    else if (line[0] == ' ' && !lines.empty())
       lines.back() += line;
     else
       lines.push_back(line);
   }
   std::vector<Strings> cases;
-  for (const std::string& l : lines) cases.push_back(split(l, '|'));
+  for (const std::string& l : lines) cases.push_back(split(expand(l), '|'));
   return cases;
 }
 

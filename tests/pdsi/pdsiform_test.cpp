@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/records.h"
@@ -13,175 +15,127 @@ using testing_support::write_file;
 
 namespace {
 
-const std::string kHeader = "STATION,LATITUDE,LONGITUDE,ELEVATION,ELEMENT,MONTH,YEAR,DAY01\n";
-
-// A daily record: day 1 holds `first`, days 2 to 31 hold `rest`.
-std::string daily(const std::string& element, int month, int year, int first, int rest = 0) {
-  std::string s = "100111,40.0,-93.2,120," + element + "," + std::to_string(month) + "," +
-                  std::to_string(year) + "," + std::to_string(first);
-  for (int d = 2; d <= 31; ++d) s += "," + std::to_string(rest);
+// A daily record holding the given days, then `rest` up to day 31.
+std::string daily(const std::string& element, int month, int year, std::vector<int> days,
+                  int rest = 0) {
+  days.resize(31, rest);
+  std::string s =
+      "100111,40.0,-93.2,120," + element + "," + std::to_string(month) + "," + std::to_string(year);
+  for (int v : days) s += "," + std::to_string(v);
   return s + "\n";
 }
 
-// The three elements of one month, in the file's usual order.
+// The three elements of one month, in the file's usual order; precipitation
+// on day 1 only.
 std::string month(int m, int year, int prcp = 10, int tmin = 32, int tmax = 50) {
-  return daily("PRCP", m, year, prcp) + daily("TMIN", m, year, tmin, tmin) +
-         daily("TMAX", m, year, tmax, tmax);
+  return daily("PRCP", m, year, {prcp}) + daily("TMIN", m, year, {}, tmin) +
+         daily("TMAX", m, year, {}, tmax);
 }
 
-std::vector<std::string> run(const std::string& text) {
-  write_file("100111.csv", text);
+// Every month from (from_year, from_month) to (to_year, to_month).
+std::string months(int from_year, int from_month, int to_year, int to_month) {
+  std::string text;
+  for (int i = from_year * 12 + from_month - 1; i <= to_year * 12 + to_month - 1; ++i) {
+    text += month(i % 12 + 1, i / 12);
+  }
+  return text;
+}
+
+// The series of a daily file with the data records `text` has `rows` rows,
+// among them the given ones.
+void expect_series(const std::string& text, std::size_t rows,
+                   const std::vector<std::pair<std::size_t, std::string>>& expected) {
+  write_file("100111.csv", "STATION,LATITUDE,LONGITUDE,ELEVATION,ELEMENT,MONTH,YEAR\n" + text);
   pdsi::pdsiform("100111");
-  return read_records("100111-pdsiformat.csv");
+  const std::vector<std::string> recs = read_records("100111-pdsiformat.csv");
+  ASSERT_EQ(recs.size(), rows);
+  for (const auto& [i, rec] : expected) EXPECT_EQ(recs[i], rec) << "row " << i;
 }
 
 }  // namespace
 
-TEST(PdsiformAlignment, ElementsStartingTogetherInJanuaryStartOnDayOne) {
+TEST(PdsiformSeries, LinesTheElementsUp) {
   testing_support::TempDir dir;
-  std::string text = kHeader;
-  for (int m = 1; m <= 2; ++m) text += month(m, 1951);
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 59u);
-  EXPECT_EQ(recs[0], "1951,  1,    0.0,   10.0,    0.0,    2.5");
-  EXPECT_EQ(recs[1], "1951,  2,    0.0,   10.0,    0.0,    0.0");
-  EXPECT_EQ(recs[58], "1951, 59,    0.0,   10.0,    0.0,    0.0");
-}
-
-TEST(PdsiformAlignment, LateStartingElementMovesEveryElementToTheNextJanuary) {
-  testing_support::TempDir dir;
-  // TMAX begins in March 1950, the others in January 1950.
-  std::string text = kHeader;
+  // TMAX starts in March 1950, PRCP (112 hundredths in January 1951) and
+  // TMIN in January 1950: the series starts on 1 January 1951.
+  // A PRCP record of 1949 is skipped.
+  std::string late = daily("PRCP", 12, 1949, {});
   for (int i = 0; i < 14; ++i) {
     const int m = i % 12 + 1, y = 1950 + i / 12;
-    text += daily("PRCP", m, y, 100 + i) + daily("TMIN", m, y, 32);
-    if (i >= 2) text += daily("TMAX", m, y, 50);
+    late += daily("PRCP", m, y, {100 + i}) + daily("TMIN", m, y, {32});
+    if (i >= 2) late += daily("TMAX", m, y, {50});
   }
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 59u);                                      // January and February 1951
-  EXPECT_EQ(recs[0], "1951,  1,    0.0,   10.0,    0.0,   28.4");   // 112 hundredths
-  EXPECT_EQ(recs[31], "1951, 32,    0.0,   10.0,    0.0,   28.7");  // 113 hundredths
+  expect_series(late, 59,
+                {{0, "1951,  1,    0.0,   10.0,    0.0,   28.4"},
+                 {31, "1951, 32,    0.0,   10.0,    0.0,   28.7"}});
+  // February's temperatures without its PRCP give no rows and never match
+  // again: every later temperature is missing.
+  expect_series(month(1, 1951) + daily("TMIN", 2, 1951, {}, 40) + daily("TMAX", 2, 1951, {}, 60) +
+                    month(3, 1951),
+                62,
+                {{31, "1951, 60, 9999.0, 9999.0,    0.0,    2.5"},
+                 {61, "1951, 90, 9999.0, 9999.0,    0.0,    0.0"}});
+  expect_series(month(1, 1951) + daily("PRCP", 2, 1951, {}) + daily("TMAX", 2, 1951, {}, 100) +
+                    month(3, 1951, 10, 23, 41),
+                90,
+                {{31, "1951, 32, 9999.0,   37.8,    0.0,    0.0"},
+                 {59, "1951, 60,   -5.0,    5.0,    0.0,    2.5"}});
+  // Months 13 and 0 give no rows; the TMIN record of month 13 never matches,
+  // as February's TMIN is behind it.
+  expect_series(month(1, 1951) + daily("PRCP", 13, 1951, {}) + daily("TMIN", 13, 1951, {}) +
+                    daily("PRCP", 0, 1951, {}) + month(2, 1951),
+                59, {{31, "1951, 32, 9999.0,   10.0,    0.0,    2.5"}});
 }
 
-TEST(PdsiformAlignment, MissingElementOrJanuaryEmptiesAnEarlierSeries) {
+TEST(PdsiformSeries, ConvertsUnitsOnTheCalendar) {
   testing_support::TempDir dir;
-  std::string no_tmin = kHeader + daily("PRCP", 1, 1951, 0) + daily("TMAX", 1, 1951, 0);
-  // Every element starts in March and no January follows.
-  std::string no_january = kHeader;
-  for (int m = 3; m <= 12; ++m) no_january += month(m, 1951);
-  // The start year has no TMIN record (TMIN jumps from 1950 to 1952).
-  std::string no_start_year = kHeader + daily("TMIN", 1, 1950, 0) + daily("PRCP", 1, 1951, 0) +
-                              daily("TMAX", 1, 1951, 0) + daily("TMIN", 1, 1952, 0);
-  for (const std::string& text : {no_tmin, no_january, no_start_year, kHeader}) {
+  // 225 hundredths are 57.149999... mm in single precision.
+  expect_series(daily("PRCP", 1, 1951, {100, 50, 225, -999, 1}) +
+                    daily("TMIN", 1, 1951, {32, 50, 100, -999, -40}) +
+                    daily("TMAX", 1, 1951, {-999, 0, 212, 33, 31}),
+                31,
+                {{0, "1951,  1,    0.0, 9999.0,    0.0,   25.4"},
+                 {1, "1951,  2,   10.0,  -17.8,    0.0,   12.7"},
+                 {2, "1951,  3,   37.8,  100.0,    0.0,   57.1"},
+                 {3, "1951,  4, 9999.0,    0.6,    0.0, 9999.0"},
+                 {4, "1951,  5,  -40.0,   -0.6,    0.0,    0.3"}});
+  // 5/9 is the 4-byte 0.5555556: 212 F, 180 x 0.5555556f = 100.0000048, is one
+  // step above 100 C.
+  std::vector<float> t{212.0f};
+  pdsi::convert(t, {}, {});
+  EXPECT_EQ(t[0], std::nextafter(100.0f, 101.0f));
+  // Every year divisible by 4 is a leap year, 1900 too.
+  expect_series(months(1900, 1, 1900, 12), 366,
+                {{59, "1900, 60,    0.0,   10.0,    0.0,    0.0"},
+                 {60, "1900, 61,    0.0,   10.0,    0.0,    2.5"},
+                 {365, "1900,366,    0.0,   10.0,    0.0,    0.0"}});
+}
+
+TEST(PdsiformSeries, StopsAtADecimalPointOrFiftyThousandDays) {
+  testing_support::TempDir dir;
+  expect_series(months(1951, 1, 1951, 2) + "100111,40.0,-93.2,120,PRCP,3,1951,1.5" +
+                    std::string(60, ' ') + "\n" + month(3, 1951),
+                59, {});
+  // 140 years from 1800 (34 leap years before 1936): the 50000th day is day
+  // 326 of 1936.
+  expect_series(months(1800, 1, 1939, 12), 50000,
+                {{49999, "1936,326,    0.0,   10.0,    0.0,    0.0"}});
+}
+
+TEST(PdsiformSeries, EmptyWhenTheElementsCannotBeLinedUp) {
+  testing_support::TempDir dir;
+  const std::string cases[]{
+      daily("PRCP", 1, 1951, {}) + daily("TMAX", 1, 1951, {}),  // no TMIN at all
+      months(1951, 3, 1951, 12),                                // no January after March
+      // TMIN jumps from 1950 to 1952: it has no record in the start year.
+      daily("TMIN", 1, 1950, {}) + daily("PRCP", 1, 1951, {}) + daily("TMAX", 1, 1951, {}) +
+          daily("TMIN", 1, 1952, {}),
+  };
+  for (const std::string& text : cases) {
     write_file("100111-pdsiformat.csv", "1950,  1,    0.0,    0.0,    0.0,    0.0\r\n");
-    EXPECT_TRUE(run(text).empty());
+    expect_series(text, 0, {});
     EXPECT_TRUE(std::filesystem::exists("100111-pdsiformat.csv"));
   }
-}
-
-TEST(PdsiformWalk, MonthWithoutPrecipitationGivesNoRows) {
-  testing_support::TempDir dir;
-  // February has temperatures but no PRCP record: its TMIN and TMAX records
-  // never match again, so every later temperature is missing.
-  std::string text = kHeader + month(1, 1951) + daily("TMIN", 2, 1951, 40, 40) +
-                     daily("TMAX", 2, 1951, 60, 60) + month(3, 1951);
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 62u);
-  EXPECT_EQ(recs[30], "1951, 31,    0.0,   10.0,    0.0,    0.0");
-  EXPECT_EQ(recs[31], "1951, 60, 9999.0, 9999.0,    0.0,    2.5");
-  EXPECT_EQ(recs[61], "1951, 90, 9999.0, 9999.0,    0.0,    0.0");
-}
-
-TEST(PdsiformWalk, MonthWithoutMinimumTemperatureIsMissingThere) {
-  testing_support::TempDir dir;
-  std::string text = kHeader + month(1, 1951) + daily("PRCP", 2, 1951, 0) +
-                     daily("TMAX", 2, 1951, 100, 100) + month(3, 1951, 10, 23, 41);
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 90u);
-  EXPECT_EQ(recs[31], "1951, 32, 9999.0,   37.8,    0.0,    0.0");
-  EXPECT_EQ(recs[58], "1951, 59, 9999.0,   37.8,    0.0,    0.0");
-  EXPECT_EQ(recs[59], "1951, 60,   -5.0,    5.0,    0.0,    2.5");
-}
-
-TEST(PdsiformWalk, PrecipitationMonthOutsideTheCalendarGivesNoRows) {
-  testing_support::TempDir dir;
-  std::string text = kHeader + month(1, 1951) + daily("PRCP", 13, 1951, 0) +
-                     daily("TMIN", 13, 1951, 0) + daily("PRCP", 0, 1951, 0) + month(2, 1951);
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 59u);
-  // The TMIN record of month 13 never matches: February's TMIN is behind it.
-  EXPECT_EQ(recs[31], "1951, 32, 9999.0,   10.0,    0.0,    2.5");
-}
-
-TEST(PdsiformWalk, EveryYearDivisibleByFourIsALeapYear) {
-  testing_support::TempDir dir;
-  std::string text = kHeader;
-  for (int m = 1; m <= 12; ++m) text += month(m, 1900);
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 366u);
-  EXPECT_EQ(recs[59].substr(0, 8), "1900, 60");  // 29 February
-  EXPECT_EQ(recs[60].substr(0, 8), "1900, 61");  // 1 March
-  EXPECT_EQ(recs[365].substr(0, 8), "1900,366");
-
-  const pdsi::MonthTables leap = pdsi::jday(1900), common = pdsi::jday(1901);
-  EXPECT_EQ(leap.length[1], 29);
-  EXPECT_EQ(common.length[1], 28);
-  EXPECT_EQ(leap.first[2], 61);
-  EXPECT_EQ(common.first[11], 335);
-  EXPECT_EQ(leap.first[11], 336);
-}
-
-TEST(PdsiformUnits, ConvertsToMillimetresAndCelsius) {
-  testing_support::TempDir dir;
-  // Day 1 as given, days 2 to 5 from the list below, the rest 0.
-  auto rec = [](const std::string& el, std::vector<int> days) {
-    std::string s = "100111,40.0,-93.2,120," + el + ",1,1951";
-    days.resize(31, 0);
-    for (int v : days) s += "," + std::to_string(v);
-    return s + "\n";
-  };
-  std::string text = kHeader + rec("PRCP", {100, 50, 225, -999, 1}) +
-                     rec("TMIN", {32, 50, 100, -999, -40}) + rec("TMAX", {-999, 0, 212, 33, 31});
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 31u);
-  // 225 x 25.4f / 100 = 57.149999... mm: 57.1.
-  EXPECT_EQ(recs[0], "1951,  1,    0.0, 9999.0,    0.0,   25.4");
-  EXPECT_EQ(recs[1], "1951,  2,   10.0,  -17.8,    0.0,   12.7");
-  EXPECT_EQ(recs[2], "1951,  3,   37.8,  100.0,    0.0,   57.1");
-  EXPECT_EQ(recs[3], "1951,  4, 9999.0,    0.6,    0.0, 9999.0");
-  EXPECT_EQ(recs[4], "1951,  5,  -40.0,   -0.6,    0.0,    0.3");
-
-  // The conversion rounds once from the exact double product.
-  std::vector<float> t{98.6f, pdsi::kMissingDaily}, p{225.0f, 1.0f};
-  pdsi::convert(t, {}, p);
-  EXPECT_EQ(t[0], 37.0f);  // (98.6f - 32) x 0.5555556f rounds to 37 exactly
-  EXPECT_EQ(t[1], pdsi::kMissingDaily);
-  EXPECT_EQ(p[0], 57.149998f);
-  EXPECT_EQ(p[1], 0.254f);
-}
-
-TEST(PdsiformReading, ValueWithDecimalPointEndsTheReading) {
-  testing_support::TempDir dir;
-  std::string text = kHeader + month(1, 1951) + month(2, 1951);
-  text += "100111,40.0,-93.2,120,PRCP,3,1951,1.5" + std::string(30 * 2, ' ') + "\n";
-  text += month(3, 1951) + month(4, 1951);
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 59u);  // January and February only
-}
-
-TEST(PdsiformReading, MissingDailyFileIsFatal) {
-  testing_support::TempDir dir;
+  std::filesystem::remove("100111.csv");
   EXPECT_THROW(pdsi::pdsiform("100111"), records::FatalError);
-}
-
-TEST(PdsiformCapacity, SeriesStopsAtFiftyThousandDays) {
-  testing_support::TempDir dir;
-  std::string text = kHeader;
-  for (int y = 1800; y < 1940; ++y) {  // 140 years, 51135 days
-    for (int m = 1; m <= 12; ++m) text += month(m, y);
-  }
-  const auto recs = run(text);
-  ASSERT_EQ(recs.size(), 50000u);
-  // 50000 days from 1 January 1800 end on 23 November 1936 (day 328).
-  EXPECT_EQ(recs.back().substr(0, 8), "1936,326");
 }

@@ -2,47 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 
-#include "support/tempdir.h"
 #include "table_files.h"
 
 namespace {
 
-using indices_testing::flat;
-using indices_testing::M;
-using indices_testing::Year;
+using namespace indices_testing;
 using testing_support::read_records;
 using testing_support::TempDir;
-using Lines = std::vector<std::string>;
+using testing_support::write_file;
 
 // The 10, 20, ..., 120 cycle: every month equals its normal.
 Year cycle(int year) { return {year, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}}; }
 
-// Four years beginning in March 1971 and ending in November 1974, with July
-// 1972 missing (filled with trunc((261 + 821 + 702) / 3) = 594). Expected
-// records from the independent single-precision recomputation:
-//   python3 tests/indices/indices_reference.py edi < table
-// Computing everything in double (the same script with --double) gives
-// 5661.91 and -93.74 for April 1972 and a DEP of 402.32 for May 1973: the
-// values below hold only when every sum is rounded to single precision after
-// each addition.
+// A March start ending in November, July 1972 filled with trunc(1784 / 3) =
+// 594. Expected: python3 tests/indices/indices_reference.py < table; with
+// every value in double (--double) April 1972 reads 5661.91 and -93.74 and
+// May 1973 a DEP of 402.32.
 TEST(EffectivePrecipitation, MarchStartAgainstReference) {
   TempDir dir;
-  indices_testing::write_table(
-      "ST0001-spi-interpolated.csv",
-      {
-          {1971, {M, M, 867, 821, 782, 64, 261, 120, 507, 779, 460, 483}},
-          {1972, {667, 388, 807, 214, 96, 499, M, 855, 399, 443, 622, 780}},
-          {1973, {785, 2, 712, 456, 272, 738, 821, 234, 605, 104, 325, 31}},
-          {1974, {22, 26, 665, 554, 9, 390, 702, 221, 432, 743, 29, M}},
-      });
-  indices::computeedi(indices_testing::kInterpolated);
+  write_file("ST0001-spi-interpolated.csv",
+             table_text({{1971, {M, M, 867, 821, 782, 64, 261, 120, 507, 779, 460, 483}},
+                         {1972, {667, 388, 807, 214, 96, 499, M, 855, 399, 443, 622, 780}},
+                         {1973, {785, 2, 712, 456, 272, 738, 821, 234, 605, 104, 325, 31}},
+                         {1974, {22, 26, 665, 554, 9, 390, 702, 221, 432, 743, 29, M}}}));
+  indices::computeedi(kInterpolated);
 
-  // The first month with a full window, the filled July, the two months
-  // that need single precision, the last data month; SEP and EDI rest on the
-  // spread of the whole series.
   const Lines edi = read_records("ST0001-EDIint.csv");
   ASSERT_EQ(edi.size(), 36u);
   EXPECT_EQ(edi[0], " YEAR,MO,EP,DEP,SEP,PRN,EDI");
@@ -59,119 +45,68 @@ TEST(EffectivePrecipitation, MarchStartAgainstReference) {
   EXPECT_EQ(prn[0], " YEAR,MO,EP,DEP,SEP,PRN");
   for (std::size_t i = 1; i < prn.size(); ++i) {
     EXPECT_EQ(prn[i], edi[i].substr(0, 44));
-    // PRN is DEP over the weight sum 3.1032107 (both written to 2 decimals).
     const double dep = std::atof(prn[i].substr(17, 8).c_str());
-    const double value = std::atof(prn[i].substr(35, 8).c_str());
-    EXPECT_NEAR(value, dep / 3.1032107, 0.0067) << prn[i];
+    EXPECT_NEAR(std::atof(prn[i].substr(35, 8).c_str()), dep / 3.1032107, 0.0067) << prn[i];
   }
 }
 
-// Every month equals its normal: EP is the climatological EP, DEP and PRN are
-// 0.00, and SEP (0 / 0) is NaN, which edi reads back. A January start puts
-// the first month in December of the first year. By hand, for December the
-// twelve windows of the 10..120 cycle give sum over j of 5 (25 - j) = 1110;
-// for November 1000.
-TEST(EffectivePrecipitation, MonthsAtTheirNormals) {
-  TempDir dir;
-  indices_testing::write_table("ST0001-spiformat.csv", {cycle(1960), cycle(1961)});
-  indices::computeedi(indices_testing::kObserved);
-  const Lines prn = read_records("ST0001-PRN.csv");
-  ASSERT_EQ(prn.size(), 14u);
-  EXPECT_EQ(prn[1], "1960,12, 1110.00,    0.00,     NaN,    0.00,");
-  EXPECT_EQ(prn[2], "1961, 1,  857.61,    0.00,     NaN,    0.00,");
-  EXPECT_EQ(prn[12], "1961,11, 1000.00,    0.00,     NaN,    0.00,");
-  EXPECT_EQ(prn[13], "1961,12, 1110.00,    0.00,     NaN,    0.00,");
-
-  const Lines edi = read_records("ST0001-EDI.csv");
-  ASSERT_EQ(edi.size(), 15u);
-  EXPECT_EQ(edi[1], "1960,12, 1110.00,    0.00,     NaN,    0.00,     NaN,");
-  EXPECT_EQ(edi[14], "");
-}
-
-// A calendar month without any total has the normal 0 and its months are
-// filled with 0, so the table still sits at its normals; a month missing in
-// one year only is filled with its normal truncated (100).
-TEST(EffectivePrecipitation, MissingMonthsAreFilledWithTruncatedNormals) {
-  TempDir dir;
-  std::vector<Year> years{flat(1960, 100), flat(1961, 100), flat(1962, 100)};
-  for (Year& y : years) y.t[1] = M;
-  years[1].t[6] = M;
-  indices_testing::write_table("ST0001-spiformat.csv", years);
-  indices::computeedi(indices_testing::kObserved);
-  const Lines prn = read_records("ST0001-PRN.csv");
-  ASSERT_EQ(prn.size(), 26u);
-  for (std::size_t i = 1; i < prn.size(); ++i)
-    EXPECT_EQ(prn[i].substr(17), "    0.00,     NaN,    0.00,") << prn[i];
-}
-
-// 250 years: the first 200 are read, so the period ends in December of the
-// 200th year; edi holds the first 2000 of those 2389 months.
-TEST(EffectivePrecipitation, LongTablesAreCut) {
-  TempDir dir;
-  std::vector<Year> years;
-  for (int y = 1701; y <= 1950; ++y) years.push_back(flat(y, 50));
-  indices_testing::write_table("ST0001-spiformat.csv", years);
-  indices::computeedi(indices_testing::kObserved);
-  const Lines prn = read_records("ST0001-PRN.csv");
-  ASSERT_EQ(prn.size(), 1u + 12 * 200 - 11);
-  EXPECT_EQ(prn[1], "1701,12,  600.00,    0.00,     NaN,    0.00,");
-  EXPECT_EQ(prn.back().substr(0, 8), "1900,12,");
-  const Lines edi = read_records("ST0001-EDI.csv");
-  ASSERT_EQ(edi.size(), 2002u);
-  EXPECT_EQ(edi[2000].substr(0, 8), "1868, 7,");
-}
-
-// One month in the period: its sample of one gives SD 0/0 per month and for
-// edi, so SEP and EDI are NaN.
-TEST(EffectivePrecipitation, SingleMonthPeriod) {
-  TempDir dir;
-  indices_testing::write_table("ST0001-spiformat.csv", {cycle(1960)});
-  indices::computeedi(indices_testing::kObserved);
-  EXPECT_EQ(read_records("ST0001-EDI.csv"),
-            (Lines{" YEAR,MO,EP,DEP,SEP,PRN,EDI",
-                   "1960,12, 1110.00,    0.00,     NaN,    0.00,     NaN,", ""}));
-}
-
-TEST(EffectivePrecipitation, DegenerateTablesWriteHeadersOnly) {
-  const Lines header_only{" YEAR,MO,EP,DEP,SEP,PRN"};
-  const Lines edi_empty{" YEAR,MO,EP,DEP,SEP,PRN,EDI", ""};
-  Year all_missing{1960, {}};
-  all_missing.t.fill(M);
-  Year jan_to_nov = cycle(1961);
-  jan_to_nov.t[11] = M;
-  Year from_march = cycle(1961);
-  from_march.t[0] = from_march.t[1] = M;
-
-  const std::vector<std::vector<Year>> tables{
-      {all_missing, cycle(1961)},  // no first data month
-      {cycle(1960), all_missing},  // no last data month
-      {jan_to_nov},                // the period would start in December
-      {from_march},                // the period would start a year later
+// Tables whose every month sits at its normal: DEP and PRN 0.00, SEP 0/0, and
+// EDI 0/0. The EP of the 10..120 cycle by hand: December sum over j of
+// 5 (25 - j) = 1110, November 1000. Degenerate tables give the headers only.
+TEST(EffectivePrecipitation, TablesAtTheirNormals) {
+  struct Case {
+    const char* what;
+    std::vector<Year> table;
+    std::size_t prn_records;
+    std::vector<std::pair<std::size_t, std::string>> starts;
   };
-  for (const auto& table : tables) {
+  // February has no total (normal and fill 0); July 1961 is filled with 100.
+  std::vector<Year> gaps{flat(1960, 100), flat(1961, 100), flat(1962, 100)};
+  for (Year& y : gaps) y.t[1] = M;
+  gaps[1].t[6] = M;
+  std::vector<Year> long_table;
+  for (int y = 1701; y <= 1950; ++y) long_table.push_back(flat(y, 50));
+
+  // clang-format off
+  const std::vector<Case> cases{
+      {"January start", {cycle(1960), cycle(1961)}, 14,
+       {{1, "1960,12, 1110.00,"}, {2, "1961, 1,  857.61,"}, {12, "1961,11, 1000.00,"}, {13, "1961,12, 1110.00,"}}},
+      {"filled months", gaps, 26, {}},
+      // 200 years read; edi holds the first 2000 of the 2389 months.
+      {"250 years", long_table, 2390, {{1, "1701,12,  600.00,"}, {2000, "1868, 7,"}, {2389, "1900,12,"}}},
+      // Years are counted on from the first, never past the EP computed.
+      {"skipped years", {flat(1950, 10), flat(1990, 10)}, 14, {{13, "1951,12,"}}},
+      {"no first data month", {flat(1960, M), cycle(1961)}, 1, {}},
+      {"no last data month", {cycle(1960), flat(1961, M)}, 1, {}},
+      {"would start in December", {{1961, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, M}}}, 1, {}},
+      {"would start a year later", {{1961, {M, M, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}}}, 1, {}},
+      // December 1960 to June 1960: empty, though EP exists after December.
+      {"ends before it begins", {cycle(1960), cycle(1960), {1960, {10, 20, 30, 40, 50, 60, M, M, M, M, M, M}}}, 1, {}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
     TempDir dir;
-    indices_testing::write_table("ST0001-spiformat.csv", table);
-    indices::computeedi(indices_testing::kObserved);
-    EXPECT_EQ(read_records("ST0001-PRN.csv"), header_only);
-    EXPECT_EQ(read_records("ST0001-EDI.csv"), edi_empty);
+    write_file("ST0001-spiformat.csv", table_text(c.table));
+    indices::computeedi(kObserved);
+    const Lines prn = read_records("ST0001-PRN.csv");
+    const Lines edi = read_records("ST0001-EDI.csv");
+    ASSERT_EQ(prn.size(), c.prn_records) << c.what;
+    ASSERT_EQ(edi.size(), std::min<std::size_t>(prn.size(), 2001) + 1) << c.what;
+    EXPECT_EQ(prn[0], " YEAR,MO,EP,DEP,SEP,PRN") << c.what;
+    EXPECT_EQ(edi[0], " YEAR,MO,EP,DEP,SEP,PRN,EDI") << c.what;
+    EXPECT_EQ(edi.back(), "") << c.what;
+    for (std::size_t i = 1; i < prn.size(); ++i) {
+      ASSERT_EQ(prn[i].substr(17), "    0.00,     NaN,    0.00,") << c.what << i;
+      if (i + 1 < edi.size()) {
+        ASSERT_EQ(edi[i], prn[i] + "     NaN,") << c.what << i;
+      }
+    }
+    for (const auto& [i, s] : c.starts) EXPECT_EQ(prn[i].substr(0, s.size()), s) << c.what;
   }
-}
 
-// Year fields that skip years: the walk counts years on from the first but
-// never past the months with effective precipitation.
-TEST(EffectivePrecipitation, YearFieldsThatSkipYears) {
   TempDir dir;
-  indices_testing::write_table("ST0001-spiformat.csv", {flat(1950, 10), flat(1990, 10)});
-  indices::computeedi(indices_testing::kObserved);
-  const Lines prn = read_records("ST0001-PRN.csv");
-  ASSERT_EQ(prn.size(), 14u);
-  EXPECT_EQ(prn[13].substr(0, 8), "1951,12,");
-}
-
-TEST(EffectivePrecipitation, EmptyTableIsFatal) {
-  TempDir dir;
-  testing_support::write_file("ST0001-spiformat.csv", "");
-  EXPECT_THROW(indices::computeedi(indices_testing::kObserved), records::FatalError);
+  write_file("ST0001-spiformat.csv", "");
+  EXPECT_THROW(indices::computeedi(kObserved), records::FatalError);
 }
 
 }  // namespace

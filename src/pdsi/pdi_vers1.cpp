@@ -205,11 +205,8 @@ void index_months(const MonthlySeries& s, float latitude, std::vector<float>& z,
   std::array<float, 12> abs_sum{};
   for (std::size_t k = 0; k < n; ++k) {
     const int m = s.month[k] - 1;
-    const float a = round_to_float(double(alpha[m]) * double(pe[k]));
-    const float b = round_to_float(double(beta[m]) * double(pr[k]));
-    const float g = round_to_float(double(gamma[m]) * double(pro[k]));
-    const float l = round_to_float(double(delta[m]) * double(pl[k]));
-    const float cafec = round_to_float(double(a) + double(b) + double(g) - double(l));
+    const float cafec =
+        cafec_precipitation(alpha[m], beta[m], gamma[m], delta[m], pe[k], pr[k], pro[k], pl[k]);
     d[k] = round_to_float(double(s.p[k]) - double(cafec));
     add(abs_sum[m], std::fabs(d[k]));
   }
@@ -286,6 +283,15 @@ Balance water_balance(float p, float pe, Soil& soil) {
   soil.surface = round_to_float(double(ss) + double(d_surface));
   soil.under = round_to_float(double(su) + double(d_under));
   return b;
+}
+
+float cafec_precipitation(float alpha, float beta, float gamma, float delta, float pe, float pr,
+                          float pro, float pl) {
+  const float a = round_to_float(double(alpha) * double(pe));
+  const float b = round_to_float(double(beta) * double(pr));
+  const float g = round_to_float(double(gamma) * double(pro));
+  const float l = round_to_float(double(delta) * double(pl));
+  return round_to_float(double(a) + double(b) + double(g) - double(l));
 }
 
 float potential_evapotranspiration(float t, float day_length, int days, float heat_index,

@@ -38,6 +38,12 @@ struct Balance {
 // evapotranspiration pe; the soil storages move on to the month's end.
 Balance water_balance(float p, float pe, Soil& soil);
 
+// The CAFEC precipitation of a month: alpha x PE + beta x PR + gamma x PRO -
+// delta x PL, each of the four products rounded to a 4-byte real before they
+// are combined, and the result stored as a 4-byte real.
+float cafec_precipitation(float alpha, float beta, float gamma, float delta, float pe, float pr,
+                          float pro, float pl);
+
 // Thornthwaite potential evapotranspiration (mm) of a month of `days` days
 // with mean temperature t, given the day-length factor of its calendar month
 // (hours), the heat index and its exponent. A negative t gives 0.

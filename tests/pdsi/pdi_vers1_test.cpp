@@ -144,3 +144,16 @@ TEST(PotentialEvapotranspiration, ThornthwaiteWithDayLengthCorrection) {
   EXPECT_EQ(pdsi::potential_evapotranspiration(10.0f, 6.0f, 60, 50.0f, 1.0f), 32.0f);
   EXPECT_EQ(pdsi::potential_evapotranspiration(-0.5f, 12.0f, 30, 50.0f, 1.7f), 0.0f);
 }
+
+// Each of the four CAFEC products is stored as a 4-byte real before they are
+// combined. With these coefficients and potentials the rounded products give
+// 311.167236328125, while one rounding of the exact combination gives
+// 311.1672058105469. Found and checked with a float32 simulation:
+//   f32 = lambda x: struct.unpack('f', struct.pack('f', x))[0]
+//   f32(f32(a*pe) + f32(b*pr) + f32(g*pro) - f32(d*pl))
+TEST(CafecPrecipitation, RoundsEachProductToFourBytes) {
+  EXPECT_EQ(pdsi::cafec_precipitation(0.9411498308181763f, 1.4215633869171143f, 0.8656544089317322f,
+                                      0.5950207114219666f, 195.2510223388672f, 9.316535949707031f,
+                                      171.69369506835938f, 57.92185592651367f),
+            311.167236328125f);
+}

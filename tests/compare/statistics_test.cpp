@@ -18,7 +18,7 @@ std::string combined(const std::string& o, const std::string& i) {
   return s + ",\r\n";
 }
 
-std::vector<std::string> run(const std::string& table) {
+std::vector<std::string> stats(const std::string& table) {
   testing_support::write_file("a-spi-results.csv", table);
   compare::statistics("a");
   return testing_support::read_records("a-spi-stats.csv");
@@ -28,19 +28,20 @@ std::vector<std::string> run(const std::string& table) {
 
 TEST(ComparisonStatistics, IdenticalSeriesAgreePerfectly) {
   testing_support::TempDir dir;
-  // The fourth month's 24-month observed value is missing: only period 7
-  // leaves that month out.
-  std::string fourth = combined("4.00", "4.00");
+  // The 24-month values missing from the third month's interpolated series
+  // and the fourth month's observed series: only period 7 leaves them out.
+  std::string third = combined("3.00", "3.00"), fourth = combined("4.00", "4.00");
+  third.replace(third.rfind(", 3.00,"), 7, ",-99.00,");
   fourth.replace(fourth.find(", 4.00,", 40), 7, ",-99.00,");
-  const auto recs =
-      run(combined("1.00", "1.00") + combined("2.00", "2.00") + combined("3.00", "3.00") + fourth);
+  const auto recs = stats(combined("1.00", "1.00") + combined("2.00", "2.00") + third + fourth +
+                          combined("5.00", "5.00"));
   ASSERT_EQ(recs.size(), 8u);
   EXPECT_EQ(recs[0], "rmean,imean,r2,RMSE,MAE,DMSE,DMAE,E,RMSD,MBE,MAXdi,>0.5");
   const std::string perfect =
       "      1.00,      0.00,      0.00,      1.00,      1.00,      1.00,      0.00,      0.00,"
       "      0.00,   0";
-  for (std::size_t k = 1; k <= 6; ++k) EXPECT_EQ(recs[k], "      2.50,      2.50," + perfect);
-  EXPECT_EQ(recs[7], "      2.00,      2.00," + perfect);
+  for (std::size_t k = 1; k <= 6; ++k) EXPECT_EQ(recs[k], "      3.00,      3.00," + perfect);
+  EXPECT_EQ(recs[7], "      2.67,      2.67," + perfect);  // 8 / 3
   EXPECT_EQ(recs[7].size(), 125u);
 }
 
@@ -55,32 +56,14 @@ TEST(ComparisonStatistics, ConstantDifferenceOfPointThree) {
   for (int m = 0; m < 12; ++m) {
     table += combined(std::to_string(m * 0.3 - 1.4), std::to_string(m * 0.3 - 1.1));
   }
-  EXPECT_EQ(run(table)[1],
+  EXPECT_EQ(stats(table)[1],
             "      0.25,      0.55,      1.00,      0.33,      0.36,      0.98,      0.92,"
             "      0.92,      0.30,      0.30,      0.30,   0");
-}
-
-TEST(ComparisonStatistics, OnlyDifferencesAboveOneHalfAreCounted) {
-  testing_support::TempDir dir;
   // Differences 0.5, 0.51, -0.5 and -0.51: MAXdi 0.51, two counted.
-  const auto recs = run(combined("0.00", "0.50") + combined("1.00", "1.51") +
-                        combined("2.00", "1.50") + combined("3.00", "2.49"));
-  EXPECT_EQ(recs.at(1).substr(110), "      0.51,   2");
-}
-
-TEST(ComparisonStatistics, EmptyPeriodsAreWrittenAsIeeeArithmeticGives) {
-  testing_support::TempDir dir;
-  // n = 0: divisions by n and by empty sums are not-a-number; RMSE and MAE
-  // divide the zero sum by n - 2 = -2 and give -0; MAXdi keeps the most
-  // negative 4-byte real, too wide for F10.2.
-  const std::string empty =
-      "       NaN,       NaN,       NaN,     -0.00,     -0.00,       NaN,       NaN,       NaN,"
-      "       NaN,       NaN,**********,   0";
-  EXPECT_EQ(run(combined("1.00", "-99.00") + combined("-99.00", "-99.00")).at(7), empty);
-  compare::statistics("b");  // no input file
-  const auto recs = testing_support::read_records("b-spi-stats.csv");
-  ASSERT_EQ(recs.size(), 8u);
-  EXPECT_EQ(recs[1], empty);
+  EXPECT_EQ(stats(combined("0.00", "0.50") + combined("1.00", "1.51") + combined("2.00", "1.50") +
+                  combined("3.00", "2.49"))[1]
+                .substr(110),
+            "      0.51,   2");
 }
 
 TEST(ComparisonStatistics, SumsAreKeptInFourBytes) {
@@ -88,6 +71,22 @@ TEST(ComparisonStatistics, SumsAreKeptInFourBytes) {
   // 1e8 + 1 is 1e8 again in a 4-byte sum (the spacing there is 8), so the sum
   // of 1e8, 1 and -1e8 is 0 and the means are 0.00; an 8-byte sum would give
   // 1 / 3, written 0.33.
-  const auto recs = run(combined("1e8", "1e8") + combined("1.0", "1.0") + combined("-1e8", "-1e8"));
+  const auto recs =
+      stats(combined("1e8", "1e8") + combined("1.0", "1.0") + combined("-1e8", "-1e8"));
   EXPECT_EQ(recs.at(1).substr(0, 22), "      0.00,      0.00,");
+}
+
+TEST(ComparisonStatistics, EmptyPeriodsAreWrittenAsIeeeArithmeticGives) {
+  testing_support::TempDir dir;
+  // No input file, n = 0: divisions by n and by empty sums are not-a-number;
+  // RMSE and MAE divide the zero sum by n - 2 = -2 and give -0; MAXdi keeps
+  // the most negative 4-byte real, too wide for F10.2.
+  compare::statistics("b");
+  const auto recs = testing_support::read_records("b-spi-stats.csv");
+  ASSERT_EQ(recs.size(), 8u);
+  for (std::size_t k = 1; k <= 7; ++k) {
+    EXPECT_EQ(recs[k],
+              "       NaN,       NaN,       NaN,     -0.00,     -0.00,       NaN,       NaN,"
+              "       NaN,       NaN,       NaN,**********,   0");
+  }
 }

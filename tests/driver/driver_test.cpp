@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "support/run_program.h"
 #include "support/tempdir.h"
@@ -46,20 +47,14 @@ TEST(Dialogue, EndOfInputAtThePromptIsFatal) {
 // creates nothing.
 TEST(Dialogue, StationIdIsCutOrPaddedToSixCharacters) {
   TempDir dir;
-  struct Case {
-    const char* reply;
-    const char* file;
-  } cases[] = {{"EXIT\n", "EXIT  .csv"},
-               {"Exit\n", "Exit  .csv"},
-               {"1234567\n", "123456.csv"},
-               {"1234\n", "1234  .csv"},
-               {"'12 4'\n", "12 4  .csv"},
-               {"123456,exit\n", "123456.csv"}};
-  for (const auto& c : cases) {
-    auto result = run_drought(dir.path(), c.reply);
-    EXPECT_EQ(result.status, 2) << c.reply;
-    EXPECT_EQ(result.out, kPrompt) << c.reply;
-    EXPECT_NE(result.err.find(c.file), std::string::npos) << c.reply << " -> " << result.err;
+  const std::pair<const char*, const char*> cases[] = {
+      {"EXIT\n", "EXIT  .csv"}, {"Exit\n", "Exit  .csv"},   {"1234567\n", "123456.csv"},
+      {"1234\n", "1234  .csv"}, {"'12 4'\n", "12 4  .csv"}, {"123456,exit\n", "123456.csv"}};
+  for (const auto& [reply, file] : cases) {
+    auto result = run_drought(dir.path(), reply);
+    EXPECT_EQ(result.status, 2) << reply;
+    EXPECT_EQ(result.out, kPrompt) << reply;
+    EXPECT_NE(result.err.find(file), std::string::npos) << reply << " -> " << result.err;
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
@@ -78,7 +73,10 @@ TEST(StationId, SeparatorsAndNulMakeAnIdInvalid) {
   EXPECT_TRUE(driver::valid_station_id("12 4  "));
   EXPECT_FALSE(driver::valid_station_id("12/456"));
   EXPECT_FALSE(driver::valid_station_id("12\\456"));
-  EXPECT_FALSE(driver::valid_station_id(std::string("12\0" "456", 6)));
+  EXPECT_FALSE(
+      driver::valid_station_id(std::string("12\0"
+                                           "456",
+                                           6)));
 }
 
 }  // namespace

@@ -7,6 +7,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "records/records.h"
 
@@ -39,6 +46,33 @@ constexpr int kMaxMoments = 20;
 void clear_moments(std::span<double> xmom) {
   const std::size_t count = std::min<std::size_t>(3, xmom.size());
   std::fill_n(xmom.begin(), count, 0.0);
+}
+
+// ---------------------------------------------------------------------------
+// Constants and closing steps of gamind, shared by the one-value routine and
+// the batched distribution function so that both compute the same bits.
+
+constexpr double kHillShape = 10000.0;     // shape above which Hill's approximation serves
+constexpr double kGammaEps = 1e-12;        // convergence tolerance
+constexpr int kGammaMaxIt = 100000;        // iteration limit of series and continued fraction
+constexpr double kFractionRescale = 1e30;  // rescaling threshold of the continued fraction
+constexpr double kGammaUfl = -180.0;       // log below which the exponential term is 0
+
+// The continued fraction serves x > 1 and x >= alpha, the power series the rest.
+inline bool uses_fraction(double x, double alpha) { return x > 1.0 && x >= alpha; }
+
+// P from the power series' sum.
+inline double series_result(double x, double alpha, double g, double sum) {
+  const double arg = alpha * std::log(x) - x - g + std::log(sum / alpha);
+  return arg >= kGammaUfl ? std::exp(arg) : 0.0;
+}
+
+// P = 1 - Q from the continued fraction's last convergent.
+inline double fraction_result(double x, double alpha, double g, double ratio) {
+  const double arg = alpha * std::log(x) - x - g + std::log(ratio);
+  double result = 1.0;
+  if (arg >= kGammaUfl) result = 1.0 - std::exp(arg);
+  return result;
 }
 
 }  // namespace
@@ -245,11 +279,10 @@ double cdfpe3(double x, const std::array<double, 3>& para, int& ifail, float mis
 // gamind: regularized lower incomplete gamma ratio P(alpha, x)
 
 double gamind(double x, double alpha, double g) {
-  constexpr double ahill = 10000.0;  // shape above which Hill's approximation serves
-  constexpr double eps = 1e-12;      // convergence tolerance
-  constexpr int maxit = 100000;      // iteration limit of series and continued fraction
-  constexpr double ofl = 1e30;       // rescaling threshold of the continued fraction
-  constexpr double ufl = -180.0;     // log below which the exponential term is 0
+  constexpr double ahill = kHillShape;
+  constexpr double eps = kGammaEps;
+  constexpr int maxit = kGammaMaxIt;
+  constexpr double ofl = kFractionRescale;
   constexpr double one = 1.0, two = 2.0, three = 3.0, half = 0.5, zero = 0.0;
   constexpr double x13 = 13.0, x36 = 36.0, x42 = 42.0, x119 = 119.0;
   constexpr double x1620 = 1620.0, x38880 = 38880.0;
@@ -288,7 +321,7 @@ double gamind(double x, double alpha, double g) {
     return half + half * std::erf(z * rthalf);
   }
 
-  if (x > one && x >= alpha) {
+  if (uses_fraction(x, alpha)) {
     // Continued fraction for the upper tail 1 - P.
     double a = one - alpha;
     double b = (x + a) + one;
@@ -324,10 +357,7 @@ double gamind(double x, double alpha, double g) {
       }
     }
     if (!converged) records::write(records::kConsoleOut, kNotConverged);
-    const double arg = alpha * std::log(x) - x - g + std::log(ratio);
-    result = one;
-    if (arg >= ufl) result = one - std::exp(arg);
-    return result;
+    return fraction_result(x, alpha, g, ratio);
   }
 
   // Power series.
@@ -345,9 +375,301 @@ double gamind(double x, double alpha, double g) {
     }
   }
   if (!converged) records::write(records::kConsoleOut, kNotConverged);
-  const double arg = alpha * std::log(x) - x - g + std::log(sum / alpha);
-  if (arg >= ufl) result = std::exp(arg);
-  return result;
+  return series_result(x, alpha, g, sum);
+}
+
+// ---------------------------------------------------------------------------
+// cdfpe3_batch: the distribution function of many values, the incomplete
+// gamma iterations of several values interleaved
+//
+// One iteration of the power series or the continued fraction is a chain of
+// dependent multiplications and divisions, so a single value keeps the
+// processor waiting on its divider. Values are independent: the batch runs the
+// iterations of several values side by side in the lanes of 2-wide vectors.
+// Each lane does exactly the operations of the one-value loop (add, subtract,
+// multiply, divide and absolute value are exactly rounded in every lane) and
+// stops exactly where that loop stops: a round of iterations ends as soon as
+// one lane converges or reaches the iteration limit; that lane is finished and
+// refilled with the next value. The logarithms and exponentials of the closing
+// steps stay one value at a time.
+
+namespace {
+
+// A NaN lane never converges and never asks for rescaling: it fills lanes
+// that have no value left.
+constexpr double kIdle = std::numeric_limits<double>::quiet_NaN();
+
+// Per value of the batch: the gamma ratio's argument and shape, and the
+// iteration's outcome (the series' sum or the fraction's last convergent).
+struct GammaJob {
+  double x = 0.0, alpha = 0.0, g = 0.0;
+  double value = 0.0;
+  bool converged = false;
+};
+
+#if defined(__SSE2__)
+
+// Lanes of the power series: 4 vectors of 2, 8 values.
+constexpr int kSeriesVecs = 4;
+constexpr int kSeriesLanes = 2 * kSeriesVecs;
+
+// Runs the power series of jobs[order[k]] for every k: value = the sum, as the
+// one-value loop leaves it.
+void run_series(std::span<GammaJob> jobs, std::span<const int> order) {
+  // Lane state in memory between rounds that finish a lane; in registers
+  // while every lane iterates.
+  alignas(16) std::array<double, kSeriesLanes> x, a, term, sum;
+  std::array<int, kSeriesLanes> job;
+  std::array<long, kSeriesLanes> start;  // round at which the lane's value started
+  long round = 0;
+  std::size_t next = 0;
+  int active = 0;
+  const auto fill = [&](std::size_t l) {
+    if (next < order.size()) {
+      job[l] = order[next++];
+      const GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
+      x[l] = j.x;
+      a[l] = j.alpha;
+      term[l] = 1.0;
+      sum[l] = 1.0;
+      start[l] = round;
+      ++active;
+    } else {
+      job[l] = -1;
+      x[l] = a[l] = term[l] = sum[l] = kIdle;
+    }
+  };
+  for (std::size_t l = 0; l < kSeriesLanes; ++l) fill(l);
+
+  const __m128d one = _mm_set1_pd(1.0), eps = _mm_set1_pd(kGammaEps);
+  __m128d vx[kSeriesVecs], va[kSeriesVecs], vt[kSeriesVecs], vs[kSeriesVecs];
+  while (active > 0) {
+    // The next round at which a lane reaches the iteration limit.
+    long deadline = std::numeric_limits<long>::max();
+    for (std::size_t l = 0; l < kSeriesLanes; ++l)
+      if (job[l] >= 0) deadline = std::min(deadline, start[l] + kGammaMaxIt);
+#pragma GCC unroll 8
+    for (std::size_t k = 0; k < kSeriesVecs; ++k) {
+      vx[k] = _mm_load_pd(&x[2 * k]);
+      va[k] = _mm_load_pd(&a[2 * k]);
+      vt[k] = _mm_load_pd(&term[2 * k]);
+      vs[k] = _mm_load_pd(&sum[2 * k]);
+    }
+    int converged = 0;
+    do {
+      __m128d done = _mm_setzero_pd();
+#pragma GCC unroll 8
+      for (std::size_t k = 0; k < kSeriesVecs; ++k) {
+        va[k] = _mm_add_pd(va[k], one);
+        vt[k] = _mm_div_pd(_mm_mul_pd(vt[k], vx[k]), va[k]);
+        vs[k] = _mm_add_pd(vs[k], vt[k]);
+        done = _mm_or_pd(done, _mm_cmple_pd(vt[k], eps));
+      }
+      ++round;
+      converged = _mm_movemask_pd(done);
+    } while (converged == 0 && round != deadline);
+#pragma GCC unroll 8
+    for (std::size_t k = 0; k < kSeriesVecs; ++k) {
+      _mm_store_pd(&a[2 * k], va[k]);
+      _mm_store_pd(&term[2 * k], vt[k]);
+      _mm_store_pd(&sum[2 * k], vs[k]);
+    }
+    for (std::size_t l = 0; l < kSeriesLanes; ++l) {
+      if (job[l] < 0) continue;
+      const bool done = term[l] <= kGammaEps;
+      if (!done && round - start[l] < kGammaMaxIt) continue;
+      GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
+      j.value = sum[l];
+      j.converged = done;
+      --active;
+      fill(l);
+    }
+  }
+}
+
+// Lanes of the continued fraction: 2 vectors of 2, 4 values (each lane
+// carries eight quantities).
+constexpr int kFractionVecs = 2;
+constexpr int kFractionLanes = 2 * kFractionVecs;
+
+__m128d select(__m128d mask, __m128d yes, __m128d no) {
+  return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
+}
+
+// Runs the continued fraction of jobs[order[k]] for every k: value = the last
+// convergent the one-value loop keeps.
+void run_fraction(std::span<GammaJob> jobs, std::span<const int> order) {
+  alignas(16) std::array<double, kFractionLanes> a, b, term, p1, p2, p3, p4, ratio;
+  std::array<int, kFractionLanes> job;
+  long round = 0;
+  std::size_t next = 0;
+  int active = 0;
+  const auto fill = [&](std::size_t l) {
+    if (next < order.size()) {
+      job[l] = order[next++];
+      const GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
+      const double x = j.x;
+      a[l] = 1.0 - j.alpha;
+      b[l] = (x + a[l]) + 1.0;
+      term[l] = 0.0;
+      p1[l] = 1.0;
+      p2[l] = x;
+      p3[l] = x + 1.0;
+      p4[l] = x * b[l];
+      ratio[l] = p3[l] / p4[l];
+      ++active;
+    } else {
+      job[l] = -1;
+      a[l] = b[l] = term[l] = p1[l] = p2[l] = p3[l] = p4[l] = ratio[l] = kIdle;
+    }
+  };
+  for (std::size_t l = 0; l < kFractionLanes; ++l) fill(l);
+
+  const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0), two = _mm_set1_pd(2.0);
+  const __m128d eps = _mm_set1_pd(kGammaEps), ofl = _mm_set1_pd(kFractionRescale);
+  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
+  __m128d va[kFractionVecs], vb[kFractionVecs], vterm[kFractionVecs], vratio[kFractionVecs];
+  __m128d v1[kFractionVecs], v2[kFractionVecs], v3[kFractionVecs], v4[kFractionVecs];
+  while (active > 0) {
+    // term counts a lane's iterations: the next round at which one of them
+    // reaches the limit.
+    double most = 0.0;
+    for (std::size_t l = 0; l < kFractionLanes; ++l)
+      if (job[l] >= 0) most = std::max(most, term[l]);
+    const long deadline = round + kGammaMaxIt - static_cast<long>(most);
+#pragma GCC unroll 8
+    for (std::size_t k = 0; k < kFractionVecs; ++k) {
+      va[k] = _mm_load_pd(&a[2 * k]);
+      vb[k] = _mm_load_pd(&b[2 * k]);
+      vterm[k] = _mm_load_pd(&term[2 * k]);
+      v1[k] = _mm_load_pd(&p1[2 * k]);
+      v2[k] = _mm_load_pd(&p2[2 * k]);
+      v3[k] = _mm_load_pd(&p3[2 * k]);
+      v4[k] = _mm_load_pd(&p4[2 * k]);
+      vratio[k] = _mm_load_pd(&ratio[2 * k]);
+    }
+    int converged = 0;
+    do {
+#pragma GCC unroll 8
+      for (std::size_t k = 0; k < kFractionVecs; ++k) {
+        va[k] = _mm_add_pd(va[k], one);
+        vb[k] = _mm_add_pd(vb[k], two);
+        vterm[k] = _mm_add_pd(vterm[k], one);
+        const __m128d an = _mm_mul_pd(va[k], vterm[k]);
+        const __m128d p5 = _mm_sub_pd(_mm_mul_pd(vb[k], v3[k]), _mm_mul_pd(an, v1[k]));
+        const __m128d p6 = _mm_sub_pd(_mm_mul_pd(vb[k], v4[k]), _mm_mul_pd(an, v2[k]));
+        // A zero denominator skips the test and keeps the old convergent; a
+        // converged lane keeps it too (the rest of its step does not matter:
+        // the lane is finished after this round).
+        const __m128d usable = _mm_cmpneq_pd(p6, zero);
+        const __m128d rn = _mm_div_pd(p5, p6);
+        const __m128d d = _mm_and_pd(_mm_sub_pd(vratio[k], rn), magnitude);
+        const __m128d stop = _mm_and_pd(
+            usable, _mm_and_pd(_mm_cmple_pd(d, eps), _mm_cmple_pd(d, _mm_mul_pd(eps, rn))));
+        vratio[k] = select(_mm_andnot_pd(stop, usable), rn, vratio[k]);
+        converged |= _mm_movemask_pd(stop) << (2 * k);
+        v1[k] = v3[k];
+        v2[k] = v4[k];
+        v3[k] = p5;
+        v4[k] = p6;
+        const __m128d over = _mm_cmpge_pd(_mm_and_pd(p5, magnitude), ofl);
+        if (_mm_movemask_pd(over) != 0) {
+          v1[k] = select(over, _mm_div_pd(v1[k], ofl), v1[k]);
+          v2[k] = select(over, _mm_div_pd(v2[k], ofl), v2[k]);
+          v3[k] = select(over, _mm_div_pd(v3[k], ofl), v3[k]);
+          v4[k] = select(over, _mm_div_pd(v4[k], ofl), v4[k]);
+        }
+      }
+      ++round;
+    } while (converged == 0 && round != deadline);
+#pragma GCC unroll 8
+    for (std::size_t k = 0; k < kFractionVecs; ++k) {
+      _mm_store_pd(&a[2 * k], va[k]);
+      _mm_store_pd(&b[2 * k], vb[k]);
+      _mm_store_pd(&term[2 * k], vterm[k]);
+      _mm_store_pd(&p1[2 * k], v1[k]);
+      _mm_store_pd(&p2[2 * k], v2[k]);
+      _mm_store_pd(&p3[2 * k], v3[k]);
+      _mm_store_pd(&p4[2 * k], v4[k]);
+      _mm_store_pd(&ratio[2 * k], vratio[k]);
+    }
+    for (std::size_t l = 0; l < kFractionLanes; ++l) {
+      if (job[l] < 0) continue;
+      const bool done = (converged >> l) & 1;
+      if (!done && term[l] < kGammaMaxIt) continue;
+      GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
+      j.value = ratio[l];
+      j.converged = done;
+      --active;
+      fill(l);
+    }
+  }
+}
+
+#endif  // __SSE2__
+
+}  // namespace
+
+void cdfpe3_batch(std::span<const double> x, std::span<const int> set,
+                  std::span<const std::array<double, 3>> para, std::span<double> f,
+                  std::span<int> ifail, float missing) {
+  constexpr double small = 1e-6;
+  constexpr double four = 4.0, two = 2.0, one = 1.0, zero = 0.0;
+
+  const std::size_t n = std::min({x.size(), set.size(), f.size(), ifail.size()});
+  for (std::size_t i = 0; i < n; ++i)
+    if (set[i] < 0 || static_cast<std::size_t>(set[i]) >= para.size())
+      throw std::out_of_range("cdfpe3_batch: parameter set index out of range");
+
+#if !defined(__SSE2__)
+  // Without 2-wide vectors, one value after another.
+  for (std::size_t i = 0; i < n; ++i)
+    f[i] = cdfpe3(x[i], para[static_cast<std::size_t>(set[i])], ifail[i], missing);
+  return;
+#else
+
+  // Values that reach the series or the continued fraction become jobs; every
+  // other value (refused parameters, normal distribution, below the support,
+  // Hill's approximation) takes the one-value routine below, in order.
+  std::vector<GammaJob> jobs(n);
+  std::vector<int> series, fraction;
+  std::vector<char> batched(n, 0);
+  std::vector<double> lgammas(para.size());
+  std::vector<char> have_lgamma(para.size(), 0);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t s = static_cast<std::size_t>(set[i]);
+    const double mu = para[s][0], sigma = para[s][1], gamma = para[s][2];
+    if (sigma <= zero || std::fabs(gamma) <= small) continue;
+    const double alpha = four / (gamma * gamma);
+    const double z = two * (x[i] - mu) / (sigma * gamma) + alpha;
+    if (!(z > zero) || !(alpha > zero) || alpha > kHillShape) continue;
+    // lnGamma(alpha) once per parameter set: the same call on the same value.
+    if (!have_lgamma[s]) {
+      lgammas[s] = std::lgamma(alpha);
+      have_lgamma[s] = 1;
+    }
+    jobs[i] = GammaJob{z, alpha, lgammas[s]};
+    batched[i] = 1;
+    (uses_fraction(z, alpha) ? fraction : series).push_back(static_cast<int>(i));
+  }
+  run_series(jobs, series);
+  run_fraction(jobs, fraction);
+
+  // Results and message lines in the order of the values.
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!batched[i]) {
+      f[i] = cdfpe3(x[i], para[static_cast<std::size_t>(set[i])], ifail[i], missing);
+      continue;
+    }
+    const GammaJob& j = jobs[i];
+    if (!j.converged) records::write(records::kConsoleOut, kNotConverged);
+    double result = uses_fraction(j.x, j.alpha) ? fraction_result(j.x, j.alpha, j.g, j.value)
+                                                : series_result(j.x, j.alpha, j.g, j.value);
+    if (para[static_cast<std::size_t>(set[i])][2] < zero) result = one - result;
+    f[i] = result;
+    ifail[i] = 0;
+  }
+#endif  // __SSE2__
 }
 
 // ---------------------------------------------------------------------------

@@ -99,18 +99,35 @@ void spipe3(int nrun, std::span<const float> series, float missing, int nyears, 
     pelpe3(lmom, out.para[static_cast<std::size_t>(c)], ifail);
   }
 
-  // Mixed probability p = z + (1 - z) F(sum), clipped, and its normal quantile.
-  const double low = static_cast<double>(kProbLow);
-  const double high = static_cast<double>(kProbHigh);
+  // The distribution function of every slot with a sum, under its calendar
+  // month's parameters, in one batch (message lines come out in slot order).
+  std::array<double, kSpiSlots> values;
+  std::array<int, kSpiSlots> months;
+  std::array<int, kSpiSlots> slots;
+  std::array<double, kSpiSlots> f;
+  std::array<int, kSpiSlots> flags;
+  std::size_t count = 0;
   for (int i = nrun - 1; i < nslots; ++i) {
     const std::size_t slot = static_cast<std::size_t>(i);
     if (sums[slot] == miss) continue;
-    const std::size_t c = static_cast<std::size_t>(i % 12);
-    int ifail = 0;
-    const double f = cdfpe3(sums[slot], out.para[c], ifail, missing);
-    if (ifail != 0) continue;
+    values[count] = sums[slot];
+    months[count] = i % 12;
+    slots[count] = i;
+    ++count;
+  }
+  cdfpe3_batch(std::span(values).first(count), std::span(months).first(count), out.para,
+               std::span(f).first(count), std::span(flags).first(count), missing);
+
+  // Mixed probability p = z + (1 - z) F(sum), clipped, and its normal quantile.
+  // The quantile writes nothing here: p lies in [0.001, 0.999] or is a NaN.
+  const double low = static_cast<double>(kProbLow);
+  const double high = static_cast<double>(kProbHigh);
+  for (std::size_t k = 0; k < count; ++k) {
+    if (flags[k] != 0) continue;
+    const std::size_t slot = static_cast<std::size_t>(slots[k]);
+    const std::size_t c = static_cast<std::size_t>(months[k]);
     const double z = static_cast<double>(out.pzero[c]);
-    double p = z + (1.0 - z) * f;
+    double p = z + (1.0 - z) * f[k];
     if (p > high) p = high;
     if (p < low) p = low;
     out.prob[slot] = records::round_to_float(p);

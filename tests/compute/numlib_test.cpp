@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -467,6 +470,143 @@ TEST(PearsonFit, InvalidLMomentsGiveZerosSilently) {
     EXPECT_EQ(para, (std::array<double, 3>{0, 0, 0}));
   }
   EXPECT_EQ(console.out, "");
+}
+
+// ---------------------------------------------------------------------------
+// The batched distribution function against the one-value routine: the same
+// bits, flags and message lines for every value.
+
+struct BatchRun {
+  std::vector<double> f;
+  std::vector<int> ifail;
+  std::string console;
+};
+
+BatchRun one_by_one(const std::vector<double>& x, const std::vector<int>& set,
+                    const std::vector<std::array<double, 3>>& para) {
+  BatchRun r{std::vector<double>(x.size()), std::vector<int>(x.size(), -7), ""};
+  records::set_console_sink(&r.console);
+  for (std::size_t i = 0; i < x.size(); ++i)
+    r.f[i] = compute::cdfpe3(x[i], para[static_cast<std::size_t>(set[i])], r.ifail[i], -99.0f);
+  records::set_console_sink(nullptr);
+  return r;
+}
+
+BatchRun batched(const std::vector<double>& x, const std::vector<int>& set,
+                 const std::vector<std::array<double, 3>>& para) {
+  BatchRun r{std::vector<double>(x.size()), std::vector<int>(x.size(), -7), ""};
+  records::set_console_sink(&r.console);
+  compute::cdfpe3_batch(x, set, para, r.f, r.ifail, -99.0f);
+  records::set_console_sink(nullptr);
+  return r;
+}
+
+void expect_same(const BatchRun& want, const BatchRun& got) {
+  ASSERT_EQ(want.f.size(), got.f.size());
+  for (std::size_t i = 0; i < want.f.size(); ++i) {
+    ASSERT_EQ(std::bit_cast<std::uint64_t>(want.f[i]), std::bit_cast<std::uint64_t>(got.f[i]))
+        << "value " << i << ": " << want.f[i] << " against " << got.f[i];
+    ASSERT_EQ(want.ifail[i], got.ifail[i]) << "value " << i;
+  }
+  EXPECT_EQ(want.console, got.console);
+}
+
+// Parameter sets like monthly fits, with shapes from below 1 to past Hill's
+// limit (|gamma| < 0.02), both signs of skewness, and now and then a refused
+// or near-normal set.
+std::array<double, 3> random_set(std::mt19937& gen) {
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  const double mu = 0.2 + 60.0 * u(gen);
+  const double sigma = mu * (0.05 + 1.5 * u(gen));
+  const double kind = u(gen);
+  if (kind < 0.05) return {mu, kind < 0.025 ? 0.0 : -sigma, 1.0};  // refused
+  if (kind < 0.10) return {mu, sigma, 2e-6 * (u(gen) - 0.5)};      // normal
+  if (kind < 0.25) return {mu, sigma, 0.06 * (u(gen) - 0.5)};      // Hill and large shapes
+  return {mu, sigma, -1.5 + 6.0 * u(gen)};                         // shapes 0.11 and up
+}
+
+TEST(BatchedDistribution, SameBitsAsOneValueAtATimeOverRandomFits) {
+  std::mt19937 gen(20240917);
+  std::uniform_real_distribution<double> spread(-4.0, 8.0);
+  std::uniform_int_distribution<int> sets(1, 12), sizes(0, 600);
+  for (int batch = 0; batch < 60; ++batch) {
+    std::vector<std::array<double, 3>> para;
+    const int nsets = sets(gen);
+    for (int s = 0; s < nsets; ++s) para.push_back(random_set(gen));
+    std::vector<double> x;
+    std::vector<int> set;
+    const int n = sizes(gen);
+    for (int i = 0; i < n; ++i) {
+      const int s = std::uniform_int_distribution<int>(0, nsets - 1)(gen);
+      const auto& p = para[static_cast<std::size_t>(s)];
+      // Values below, inside and far into both tails of the support.
+      x.push_back(p[0] + spread(gen) * std::fabs(p[1]));
+      set.push_back(s);
+    }
+    expect_same(one_by_one(x, set, para), batched(x, set, para));
+  }
+}
+
+TEST(BatchedDistribution, SeriesAndContinuedFractionRegionsAndTheirBorder) {
+  // Shapes from 0.05 to 10000 (gamma from about 9 down to 0.02), values whose
+  // gamma-ratio argument z lies on both sides of 1 and of the shape, and on
+  // them exactly: z = alpha and z = 1 pick the continued fraction and the
+  // series as the one-value routine does.
+  std::vector<std::array<double, 3>> para;
+  std::vector<double> x;
+  std::vector<int> set;
+  for (double gamma : {8.9, 3.0, 1.0, 0.5, 0.1, 0.04, 0.02, -0.02, -0.3, -2.0}) {
+    const double mu = 10.0, sigma = 2.0;
+    para.push_back({mu, sigma, gamma});
+    const double alpha = 4.0 / (gamma * gamma);
+    // x such that z = 2 (x - mu) / (sigma gamma) + alpha hits a target.
+    for (double z :
+         {1e-9, 0.5, 1.0, 1.5, 0.5 * alpha, alpha, 1.01 * alpha, 2.0 * alpha + 5.0, alpha + 60.0}) {
+      x.push_back(mu + (z - alpha) * sigma * gamma / 2.0);
+      set.push_back(static_cast<int>(para.size()) - 1);
+    }
+  }
+  expect_same(one_by_one(x, set, para), batched(x, set, para));
+}
+
+TEST(BatchedDistribution, MessagesComeInTheOrderOfTheValues) {
+  // A refused set, values that never converge (an infinite argument runs the
+  // continued fraction to its iteration limit) and ordinary values between
+  // them, which converge and leave their lanes first.
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::vector<std::array<double, 3>> para{
+      {10.0, 3.0, 0.8}, {10.0, 0.0, 0.8}, {10.0, 3.0, -0.8}, {nan, 3.0, 0.8}, {10.0, 3.0, nan}};
+  const std::vector<double> x{12.0, inf, 5.0, 9.0, 14.0, inf, 11.0, 3.0, 8.0, nan, 10.0};
+  const std::vector<int> set{0, 0, 1, 2, 0, 0, 1, 3, 4, 0, 2};
+  const BatchRun want = one_by_one(x, set, para);
+  const std::string warning =
+      " ** WARNING ** ROUTINE GAMIND : ITERATION HAS NOT CONVERGED. RESULT MAY BE UNRELIABLE.\r\n";
+  const std::string refused = " *** ERROR *** ROUTINE CDFPE3 : PARAMETERS INVALID\r\n";
+  // The order itself: value 1 (warning), 2 (refused), 5 (warning), 6 (refused).
+  ASSERT_EQ(want.console, warning + refused + warning + refused);
+  expect_same(want, batched(x, set, para));
+}
+
+TEST(BatchedDistribution, EmptyShortAndMismatchedSpans) {
+  const std::vector<std::array<double, 3>> para{{10.0, 3.0, 0.8}};
+  std::vector<double> f(3, -5.0);
+  std::vector<int> ifail(3, -5);
+  // Nothing to do: nothing written.
+  compute::cdfpe3_batch({}, {}, para, f, ifail, -99.0f);
+  EXPECT_EQ(f[0], -5.0);
+  // The shortest span decides the count.
+  const std::vector<double> x{12.0, 13.0, 14.0};
+  const std::vector<int> set{0, 0};
+  compute::cdfpe3_batch(x, set, para, f, ifail, -99.0f);
+  int flag = -1;
+  EXPECT_EQ(f[1], compute::cdfpe3(13.0, para[0], flag, -99.0f));
+  EXPECT_EQ(ifail[1], 0);
+  EXPECT_EQ(f[2], -5.0);
+  EXPECT_EQ(ifail[2], -5);
+  // A set index outside the parameter sets is refused before anything is done.
+  const std::vector<int> bad{0, 1, 0};
+  EXPECT_THROW(compute::cdfpe3_batch(x, bad, para, f, ifail, -99.0f), std::out_of_range);
 }
 
 }  // namespace

@@ -79,16 +79,13 @@ inline int month_sum(int y, int m) {
 // A daily record of the generated station, of element P(RCP), X (TMAX),
 // N (TMIN) or S(NOW), and a record of its monthly file.
 inline std::string daily_line(char e, int y, int m) {
-  std::string s = fmt("%s,47.61,-122.33,56,%s,%d,%d", kId,
-                      e == 'P'   ? "PRCP"
-                      : e == 'X' ? "TMAX"
-                      : e == 'N' ? "TMIN"
-                                 : "SNOW",
-                      m, y);
+  const std::size_t k = std::string("PXNS").find(e);
+  const std::string code = std::string("PRCPTMAXTMINSNOW").substr(4 * k, 4);
+  std::string s = fmt("%s,47.61,-122.33,56,%s,%d,%d", kId, code.c_str(), m, y);
   for (int d = 1; d <= 31; ++d)
-    s += "," + std::to_string(e == 'X'   ? 40 + m + d % 5
-                              : e == 'N' ? 20 + m + d % 3
-                                         : prcp_value(y, m, d));
+    s += "," + std::to_string(k == 1   ? 40 + m + d % 5
+                              : k == 2 ? 20 + m + d % 3
+                                       : prcp_value(y, m, d));
   return s;
 }
 inline std::string monthly_line(int y, int m) {

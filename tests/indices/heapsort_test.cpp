@@ -6,8 +6,7 @@
 #include <random>
 #include <vector>
 
-// Sizes 0 to 40 and 1800, with many ties and with few, against std::sort; a
-// subspan sorts only its own values.
+// Sizes 0 to 40 and 1800, with many ties and with few, against std::sort.
 TEST(HeapSort, SortsAscendingLikeAReferenceSort) {
   std::mt19937 gen(12345);
   for (std::size_t n = 0; n <= 41; ++n) {
@@ -21,7 +20,4 @@ TEST(HeapSort, SortsAscendingLikeAReferenceSort) {
       EXPECT_EQ(v, expected) << "n=" << v.size() << " range=" << range;
     }
   }
-  std::vector<float> down{7, 6, 5, 4, 3, 2, 1, 0};
-  indices::heapsort(std::span<float>(down).first(7));
-  EXPECT_EQ(down, (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 0}));
 }

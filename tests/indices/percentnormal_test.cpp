@@ -47,11 +47,6 @@ TEST(PercentOfNormal, Tables) {
       {"ten times the normal", table_text(tenfold), {{0, "1901,  0.00,"}, {9, "1910,******,"}}, 11},
       {"250 years", table_text(long_table),
        {{0, "1801,******,"}, {1, "1802,861.27,"}, {2, "1803,  0.00,"}, {199, "2000,  0.00,"}}, 201, true},
-      // The bad third record and every later one are ignored, also for the
-      // normal (100 and 300 give 200).
-      {"bad record", "1,1960,100,1,1,1,1,1,1,1,1,1,1,1\r\n1,1961,300,1,1,1,1,1,1,1,1,1,1,1\r\n"
-                     "1,1962,x,1,1,1,1,1,1,1,1,1,1,1\r\n1,1963,900,1,1,1,1,1,1,1,1,1,1,1\r\n",
-       {{0, "1960, 50.00,"}, {1, "1961,150.00,"}}, 3},
       {"no table", "", {}, 1},
   };
   // clang-format on

@@ -1,7 +1,10 @@
 // The table of file numbers: attaching files, buffered record output, whole-
 // file record input, the console, and the fatal diagnostics of I/O failures.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -14,8 +17,9 @@
 namespace records {
 namespace {
 
-// Output is collected per file and handed to the system in blocks this large.
-constexpr std::size_t kFlushSize = 1 << 16;
+// Output is collected per file and handed to the system in blocks this large:
+// most files in one write, the largest in a few.
+constexpr std::size_t kFlushSize = 1 << 20;
 constexpr std::string_view kRecordEnd = "\r\n";
 constexpr std::string_view kStdinName = "standard input";
 constexpr std::string_view kStdoutName = "standard output";
@@ -37,12 +41,16 @@ struct Unit {
   long bad_record = 0;
 
   // Output.
-  std::FILE* out = nullptr;
+  int out = -1;  // the descriptor of a file being written
   bool record_open = false;
   std::string buffer;
 };
 
-std::map<int, Unit> g_units;
+// File numbers 0 to 99, every number the program uses, in a flat table;
+// larger numbers in a map. Both keep a Unit at one address while it lives.
+constexpr int kTableUnits = 100;
+std::array<Unit, kTableUnits> g_table;
+std::map<int, Unit> g_more;
 Unit g_console_in = [] {
   Unit u;
   u.attached = true;
@@ -67,8 +75,24 @@ void check_number(int unit) {
 }
 
 Unit* attached_unit(int unit) {
-  auto it = g_units.find(unit);
-  return it != g_units.end() && it->second.attached ? &it->second : nullptr;
+  if (static_cast<unsigned>(unit) < kTableUnits) {
+    Unit& u = g_table[static_cast<std::size_t>(unit)];
+    return u.attached ? &u : nullptr;
+  }
+  auto it = g_more.find(unit);
+  return it != g_more.end() && it->second.attached ? &it->second : nullptr;
+}
+
+Unit& unit_slot(int unit) {
+  return static_cast<unsigned>(unit) < kTableUnits ? g_table[static_cast<std::size_t>(unit)]
+                                                   : g_more[unit];
+}
+
+// Every unit of the table and the map, in file-number order.
+template <class F>
+void for_each_unit(F f) {
+  for (Unit& u : g_table) f(u);
+  for (auto& [number, u] : g_more) f(u);
 }
 
 // Detaches the unit and gives back the memory of its buffers (assigning a
@@ -81,11 +105,29 @@ void reset(Unit& u) {
 std::string fort_name(int unit) { return "fort." + std::to_string(unit); }
 
 Unit& attach(int unit, std::string name) {
-  Unit& u = g_units[unit];
+  Unit& u = unit_slot(unit);
   reset(u);
   u.attached = true;
   u.name = std::move(name);
   return u;
+}
+
+// Writes all of bytes to the descriptor (a write may take only a part, or
+// be interrupted); false with errno set on failure.
+bool write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
 }
 
 // Hands the collected output to the file or console; a failure detaches the
@@ -104,10 +146,10 @@ void flush(Unit& u) {
     u.buffer.clear();
     return;
   }
-  if (std::fwrite(u.buffer.data(), 1, u.buffer.size(), u.out) != u.buffer.size()) {
+  if (!write_all(u.out, u.buffer)) {
     int err = errno;
     std::string name = u.name;
-    std::fclose(u.out);
+    ::close(u.out);
     reset(u);
     fatal("write", name, errno_text(err));
   }
@@ -118,13 +160,12 @@ void flush(Unit& u) {
 void complete(Unit& u) {
   if (!u.attached || u.console) return;
   std::string name = u.name;
-  if (u.out) {
+  if (u.out >= 0) {
     if (u.record_open) u.buffer += kRecordEnd;
     flush(u);
-    std::FILE* f = u.out;
+    const int fd = u.out;
     reset(u);
-    errno = 0;
-    if (std::fclose(f) != 0) fatal("write", name, errno_text(errno));
+    if (::close(fd) != 0) fatal("write", name, errno_text(errno));
   } else {
     reset(u);
   }
@@ -141,9 +182,9 @@ Unit& writer(int unit) {
 
 // Creates or empties the file at the first output through the unit.
 void start_writing(Unit& u) {
-  if (u.console || u.out) return;
-  u.out = std::fopen(u.name.c_str(), "wb");
-  if (!u.out) {
+  if (u.console || u.out >= 0) return;
+  u.out = ::open(u.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (u.out < 0) {
     int err = errno;
     std::string name = u.name;
     reset(u);
@@ -181,40 +222,39 @@ void load(Unit& u) {
   u.loaded = true;
   // Records written to the same file through another number are handed to
   // the system first, so that this read sees them.
-  for (auto& [number, other] : g_units)
-    if (&other != &u && other.attached && other.out && other.name == u.name) {
-      flush(other);
-      if (std::fflush(other.out) != 0) fatal("write", other.name, errno_text(errno));
-    }
-  std::FILE* f = std::fopen(u.name.c_str(), "rb");
-  if (!f) {
+  for_each_unit([&u](Unit& other) {
+    if (&other != &u && other.attached && other.out >= 0 && other.name == u.name) flush(other);
+  });
+  const int fd = ::open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     if (errno == ENOENT) return;  // a missing file reads as empty
     fatal("read", u.name, errno_text(errno));
   }
   // The whole file in one read when its size is known, then whatever more
-  // there is (a file that grows, or one whose size the system does not tell).
+  // there is (a file that grows, or one whose size the system does not tell)
+  // until the end of the file.
   struct stat st;
   std::size_t size = 0;
-  if (::fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
     size = static_cast<std::size_t>(st.st_size);
-  u.data.resize(size);
-  std::size_t got = size > 0 ? std::fread(u.data.data(), 1, size, f) : 0;
-  u.data.resize(got);
-  if (got == size) {
-    char block[1 << 16];
-    for (;;) {
-      std::size_t n = std::fread(block, 1, sizeof block, f);
-      u.data.append(block, n);
-      if (n < sizeof block) break;
+  constexpr std::size_t kReadBlock = 1 << 16;
+  u.data.resize(size + kReadBlock);
+  std::size_t got = 0;
+  for (;;) {
+    if (u.data.size() - got < kReadBlock) u.data.resize(got + kReadBlock);
+    const ssize_t n = ::read(fd, u.data.data() + got, u.data.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      u.data.clear();
+      fatal("read", u.name, errno_text(err));
     }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
   }
-  bool failed = std::ferror(f) != 0;
-  int err = errno;
-  std::fclose(f);
-  if (failed) {
-    u.data.clear();
-    fatal("read", u.name, errno_text(err));
-  }
+  ::close(fd);
+  u.data.resize(got);
   u.text = u.data;
 }
 
@@ -244,7 +284,7 @@ std::optional<std::string_view> next_record(Unit& u) {
   }
   if (u.console)
     u.text = *g_source;
-  else if (u.out)
+  else if (u.out >= 0)
     return std::nullopt;  // a file being written has no more records
   else
     load(u);
@@ -326,13 +366,14 @@ void write_list(int unit, std::initializer_list<Arg> values) {
 
 ReadStatus read_list(int unit, std::initializer_list<Target> targets) {
   Unit& u = reader(unit);
-  std::span<const Target> ts(targets.begin(), targets.size());
-  if (parse::no_targets(ts)) return next_record(u) ? ReadStatus::Ok : ReadStatus::End;
-  parse::ListState state(ts);
+  parse::ListState state(std::span<const Target>(targets.begin(), targets.size()));
+  if (!state.wants_values()) return next_record(u) ? ReadStatus::Ok : ReadStatus::End;
   for (;;) {
     std::optional<std::string_view> record = next_record(u);
     if (!record) return ReadStatus::End;
-    switch (parse::list_feed(state, *record)) {
+    // Every record is a view into a string up to a line end or the string's
+    // end, so a CR, LF or NUL byte follows it.
+    switch (parse::list_feed_terminated(state, *record)) {
       case parse::ListStep::NeedMore:
         continue;
       case parse::ListStep::Done:
@@ -397,14 +438,15 @@ void start_output(int unit) { start_writing(writer(unit)); }
 
 void close_all() {
   std::optional<FatalError> first;
-  for (auto& [number, u] : g_units) {
+  for_each_unit([&first](Unit& u) {
     try {
       complete(u);
     } catch (const FatalError& e) {
       if (!first) first = e;
     }
-  }
-  g_units.clear();
+  });
+  for (Unit& u : g_table) reset(u);
+  g_more.clear();
   try {
     flush(g_console_out);
   } catch (const FatalError& e) {

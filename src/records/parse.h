@@ -3,9 +3,11 @@
 // layer (units.cpp feeds them the records of a file).
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "records/records.h"
 
@@ -34,14 +36,38 @@ ReadStatus columns(std::string_view record, const Layout& layout, std::span<cons
                    std::string* bad_field = nullptr);
 
 // List-directed reading, fed one record at a time.
+
+// One target of a list-directed read, resolved once when the read starts:
+// where its elements are and what they are.
+struct ListPlace {
+  enum Kind : unsigned char { Int, Float, Double, Text };
+  Kind kind;
+  void* base;          // the first element, or the std::string of a text
+  std::size_t length;  // elements (1 for a single value or a text)
+  std::size_t width;   // the width of a text
+};
+
 struct ListState {
-  explicit ListState(std::span<const Target> t) : targets(t) {}
+  explicit ListState(std::span<const Target> t);
   std::span<const Target> targets;
   std::size_t target = 0;   // next target in targets
   std::size_t element = 0;  // next element of a span target
   bool after_comma = true;  // a comma here would be a null value
-  std::string bad;          // the value that could not be read
-  std::string scratch;      // the text of a quoted value
+  // Plain numbers take the short scanner; tests clear this to compare it
+  // with the general rules alone.
+  bool plain_scanner = true;
+  std::string bad;      // the value that could not be read
+  std::string scratch;  // the text of a quoted value; a copy of a record
+
+  // The targets resolved: the first kFewPlaces in place, all of them in
+  // many when there are more.
+  static constexpr std::size_t kFewPlaces = 8;
+  std::array<ListPlace, kFewPlaces> few{};
+  std::vector<ListPlace> many;
+  const ListPlace* places() const { return many.empty() ? few.data() : many.data(); }
+  std::size_t place_count() const { return targets.size(); }
+  // Whether any target wants a value.
+  bool wants_values() const;
 };
 
 enum class ListStep {
@@ -51,6 +77,12 @@ enum class ListStep {
 };
 
 ListStep list_feed(ListState& state, std::string_view record);
+
+// The same for a record that is followed in memory by a CR, LF or NUL byte,
+// as every record of a file or the console is (a view into a std::string
+// up to a line end or its end): the scanner then stops at that byte without
+// checking the end of the record inside a value.
+ListStep list_feed_terminated(ListState& state, std::string_view record);
 
 // Whether a list-directed read with these targets wants no value at all.
 bool no_targets(std::span<const Target> targets);

@@ -384,197 +384,256 @@ ReadStatus columns(std::string_view record, const Layout& layout, std::span<cons
 
 namespace {
 
-// The target a list-directed read is filling, resolved once per target
-// rather than once per value.
-struct Place {
-  enum Kind { Int, Float, Double, Text };
-  Kind kind = Int;
-  void* base = nullptr;  // the first element
-  std::size_t length = 0;
-  Target::TextRef text{};
-};
-
-Place place_of(const Target& t) {
-  Place pl;
-  std::visit(
-      [&pl](const auto& v) {
-        using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, int*>) {
-          pl = {Place::Int, v, 1, {}};
-        } else if constexpr (std::is_same_v<T, float*>) {
-          pl = {Place::Float, v, 1, {}};
-        } else if constexpr (std::is_same_v<T, double*>) {
-          pl = {Place::Double, v, 1, {}};
-        } else if constexpr (std::is_same_v<T, std::span<int>>) {
-          pl = {Place::Int, v.data(), v.size(), {}};
-        } else if constexpr (std::is_same_v<T, std::span<float>>) {
-          pl = {Place::Float, v.data(), v.size(), {}};
-        } else if constexpr (std::is_same_v<T, std::span<double>>) {
-          pl = {Place::Double, v.data(), v.size(), {}};
-        } else {
-          pl = {Place::Text, nullptr, 1, v};
-        }
-      },
-      t.get());
-  return pl;
+ListPlace place_of(const Target& t) {
+  const Target::Variant& v = t.get();
+  if (auto* i = std::get_if<int*>(&v)) return {ListPlace::Int, *i, 1, 0};
+  if (auto* f = std::get_if<float*>(&v)) return {ListPlace::Float, *f, 1, 0};
+  if (auto* d = std::get_if<double*>(&v)) return {ListPlace::Double, *d, 1, 0};
+  if (auto* i = std::get_if<std::span<int>>(&v)) return {ListPlace::Int, i->data(), i->size(), 0};
+  if (auto* f = std::get_if<std::span<float>>(&v))
+    return {ListPlace::Float, f->data(), f->size(), 0};
+  if (auto* d = std::get_if<std::span<double>>(&v))
+    return {ListPlace::Double, d->data(), d->size(), 0};
+  const Target::TextRef& text = std::get<Target::TextRef>(v);
+  return {ListPlace::Text, text.s, 1, text.width};
 }
 
-// The position of a list-directed read among its targets: state.target and
-// state.element, with the current target resolved.
+// The position of a list-directed read among its resolved targets, kept in
+// locals while a record is read and handed back to the state at its end.
 class Cursor {
  public:
-  explicit Cursor(ListState& st) : st_(st) { settle(); }
-  bool done() const { return st_.target >= st_.targets.size(); }
-  void advance() {
-    if (++st_.element >= place_.length) {
-      ++st_.target;
-      st_.element = 0;
-      settle();
+  explicit Cursor(ListState& st)
+      : st_(st), places_(st.places()), count_(st.place_count()), t_(st.target), e_(st.element) {
+    while (t_ < count_ && e_ >= places_[t_].length) {
+      ++t_;
+      e_ = 0;
     }
   }
-  // One unquoted or quoted value into the current element.
-  bool assign(std::string_view token, bool quoted) const {
-    switch (place_.kind) {
-      case Place::Text:
-        store_text(place_.text, token);
-        return true;
-      case Place::Int:
-        return !quoted && to_int(token, static_cast<int*>(place_.base)[st_.element]);
-      case Place::Float:
-        return !quoted && to_real(token, static_cast<float*>(place_.base)[st_.element]);
-      case Place::Double:
-        return !quoted && to_real(token, static_cast<double*>(place_.base)[st_.element]);
-    }
-    return false;
+  bool done() const { return t_ >= count_; }
+  // The current target and its next element.
+  const ListPlace& place() const { return places_[t_]; }
+  std::size_t index() const { return e_; }
+  // On to the next element; false when every target is filled.
+  bool advance() {
+    if (++e_ < places_[t_].length) return true;
+    e_ = 0;
+    // Steps over empty spans.
+    do ++t_;
+    while (t_ < count_ && places_[t_].length == 0);
+    return t_ < count_;
   }
-
-  // The common case at once: a plain number (see scan_plain) ending at a
-  // separator or the end of the record, into an integer or real element,
-  // converted exactly as the full rules would. On success p is after it.
-  bool plain_number(std::string_view rec, std::size_t& p) const {
-    if (place_.kind == Place::Text) return false;
-    const char* const end = rec.data() + rec.size();
-    const PlainNumber n = scan_plain(rec.data() + p, end);
-    if (n.end != end && !ends_token(*n.end)) return false;
-    bool ok = false;
-    switch (place_.kind) {
-      case Place::Int:
-        ok = plain_int(n, static_cast<int*>(place_.base)[st_.element]);
-        break;
-      case Place::Float:
-        ok = exact_value(n, static_cast<float*>(place_.base)[st_.element], -1);
-        break;
-      case Place::Double:
-        ok = exact_value(n, static_cast<double*>(place_.base)[st_.element], -1);
-        break;
-      case Place::Text:
-        break;
-    }
-    if (ok) p = static_cast<std::size_t>(n.end - rec.data());
-    return ok;
+  // Hands the position back to the state; every return from a feed does.
+  ListStep leave(ListStep step) {
+    st_.target = t_;
+    st_.element = e_;
+    return step;
   }
 
  private:
-  // Steps over targets that have no element left (and empty spans).
-  void settle() {
-    while (st_.target < st_.targets.size()) {
-      place_ = place_of(st_.targets[st_.target]);
-      if (st_.element < place_.length) return;
-      ++st_.target;
-      st_.element = 0;
-    }
-  }
   ListState& st_;
-  Place place_;
+  const ListPlace* places_;
+  std::size_t count_;
+  std::size_t t_;
+  std::size_t e_;
 };
+
+// One unquoted or quoted value into an element by the general rules.
+bool assign(const ListPlace& place, std::size_t element, std::string_view token, bool quoted) {
+  switch (place.kind) {
+    case ListPlace::Text:
+      store_text({static_cast<std::string*>(place.base), place.width}, token);
+      return true;
+    case ListPlace::Int:
+      return !quoted && to_int(token, static_cast<int*>(place.base)[element]);
+    case ListPlace::Float:
+      return !quoted && to_real(token, static_cast<float*>(place.base)[element]);
+    case ListPlace::Double:
+      return !quoted && to_real(token, static_cast<double*>(place.base)[element]);
+  }
+  return false;
+}
+
+// A plain number into an integer or real element when the short conversions
+// give it exactly (see plain_int and exact_value); false, with the element
+// untouched, when the general rules must decide.
+inline bool assign_plain(const ListPlace& place, std::size_t element, const PlainNumber& n) {
+  switch (place.kind) {
+    case ListPlace::Int:
+      return plain_int(n, static_cast<int*>(place.base)[element]);
+    case ListPlace::Float:
+      return exact_value(n, static_cast<float*>(place.base)[element], -1);
+    case ListPlace::Double:
+      return exact_value(n, static_cast<double*>(place.base)[element], -1);
+    case ListPlace::Text:
+      break;
+  }
+  return false;
+}
+
+// A plain number (see scan_plain) at p, in a record whose end is followed by
+// a byte that is no sign, digit or point: no end check is needed.
+inline PlainNumber scan_plain_terminated(const char* p) {
+  PlainNumber n;
+  n.negative = *p == '-';
+  p += n.negative || *p == '+';
+  const char* const digits_begin = p;
+  std::uint64_t m = 0;
+  for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p) m = m * 10 + d;
+  n.digits = p - digits_begin;
+  if (*p == '.') {
+    const char* const frac_begin = ++p;
+    for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p) m = m * 10 + d;
+    n.point = true;
+    n.frac = p - frac_begin;
+    n.digits += n.frac;
+  }
+  n.m = m;
+  n.end = p;
+  return n;
+}
+
+// The fast path of list-directed reading, for the common record: plain
+// numbers (blanks, sign, digits, point) each ending at a separator or the
+// end of the record, into integer or real elements, converted exactly as
+// the general rules would. It reads such values while they come and stops
+// before anything else (a null value, a slash, a text, a repeat count, an
+// exponent, a value too long for the exact conversion or one that cannot
+// become its target, the end of the record), which the general rules then
+// take. Returns the position after the values read.
+inline const char* plain_values(Cursor& cursor, const char* p, const char* end, bool& after_comma) {
+  for (;;) {
+    const char* q = p;
+    while (*q == ' ') ++q;  // the byte after the record is no blank
+    const PlainNumber n = scan_plain_terminated(q);
+    if ((n.end != end && !ends_token(*n.end)) || !assign_plain(cursor.place(), cursor.index(), n))
+      return p;
+    p = n.end;
+    // A comma straight after a value is its separator, not a null value.
+    after_comma = *p == ',';
+    p += after_comma;
+    if (!cursor.advance()) return p;
+  }
+}
+
+// One value by the general rules at rec[p]: an optional repeat count "r*",
+// then the value itself unless a separator follows the star (r null values),
+// quoted or unquoted. On success p is after it.
+bool general_value(ListState& st, Cursor& cursor, std::string_view rec, std::size_t& p) {
+  const std::size_t n = rec.size();
+  const std::size_t start = p;
+  long long repeat = 1;
+  std::size_t q = p;
+  while (q < n && is_digit(rec[q])) ++q;
+  if (q > p && q < n && rec[q] == '*') {
+    repeat = 0;
+    for (std::size_t i = p; i < q; ++i) {
+      repeat = repeat * 10 + (rec[i] - '0');
+      if (repeat > 1000000000) repeat = 1000000000;
+    }
+    p = q + 1;
+    if (repeat == 0) {
+      st.bad.assign(rec.substr(start, p - start));
+      return false;
+    }
+    if (p >= n || ends_token(rec[p])) {
+      for (long long i = 0; i < repeat && !cursor.done(); ++i) cursor.advance();
+      st.after_comma = false;
+      return true;
+    }
+    q = p;
+  }
+  std::string_view token;
+  const bool quoted = rec[p] == '\'' || rec[p] == '"';
+  if (quoted) {
+    // A doubled quote inside stands for one; a value whose closing quote is
+    // missing runs to the end of the record.
+    const char quote = rec[p++];
+    st.scratch.clear();
+    while (p < n) {
+      if (rec[p] == quote) {
+        if (p + 1 < n && rec[p + 1] == quote) {
+          st.scratch += quote;
+          p += 2;
+          continue;
+        }
+        ++p;
+        break;
+      }
+      st.scratch += rec[p++];
+    }
+    token = st.scratch;
+    if (p < n && !ends_token(rec[p])) {
+      while (p < n && !ends_token(rec[p])) ++p;
+      st.bad.assign(rec.substr(start, p - start));
+      return false;
+    }
+  } else {
+    // The digits from p to q are part of the value already.
+    while (q < n && !ends_token(rec[q])) ++q;
+    token = rec.substr(p, q - p);
+    p = q;
+  }
+  for (long long i = 0; i < repeat && !cursor.done(); ++i) {
+    if (!assign(cursor.place(), cursor.index(), token, quoted)) {
+      st.bad.assign(rec.substr(start, p - start));
+      return false;
+    }
+    cursor.advance();
+  }
+  st.after_comma = false;
+  return true;
+}
 
 }  // namespace
 
+ListState::ListState(std::span<const Target> t) : targets(t) {
+  ListPlace* out = few.data();
+  if (t.size() > kFewPlaces) {
+    many.resize(t.size());
+    out = many.data();
+  }
+  for (std::size_t i = 0; i < t.size(); ++i) out[i] = place_of(t[i]);
+}
+
+bool ListState::wants_values() const {
+  const ListPlace* p = places();
+  for (std::size_t i = 0; i < place_count(); ++i)
+    if (p[i].length > 0) return true;
+  return false;
+}
+
 ListStep list_feed(ListState& st, std::string_view rec) {
+  // A copy ends in the NUL byte of the string.
+  const std::string record(rec);
+  return list_feed_terminated(st, record);
+}
+
+ListStep list_feed_terminated(ListState& st, std::string_view rec) {
   Cursor cursor(st);
-  const std::size_t n = rec.size();
-  std::size_t p = 0;
+  const char* const begin = rec.data();
+  const char* const end = begin + rec.size();
+  const char* p = begin;
   while (!cursor.done()) {
-    while (p < n && is_blank(rec[p])) ++p;
-    if (p >= n) return ListStep::NeedMore;
-    char c = rec[p];
-    if (c == '/') return ListStep::Done;
+    if (st.plain_scanner) {
+      p = plain_values(cursor, p, end, st.after_comma);
+      if (cursor.done()) break;
+    }
+    // One step by the general rules: blanks, a separator, or one value.
+    while (is_blank(*p)) ++p;  // the byte after the record is no blank
+    if (p == end) return cursor.leave(ListStep::NeedMore);
+    const char c = *p;
     if (c == ',') {
       ++p;
       if (st.after_comma) cursor.advance();  // null value
       st.after_comma = true;
       continue;
     }
-    // A value: an optional repeat count "r*", then the value itself unless a
-    // separator follows the star (r null values).
-    std::size_t start = p;
-    if (cursor.plain_number(rec, p)) {
-      cursor.advance();
-      st.after_comma = false;
-      continue;
-    }
-    long long repeat = 1;
-    std::size_t q = p;
-    while (q < n && is_digit(rec[q])) ++q;
-    if (q > p && q < n && rec[q] == '*') {
-      repeat = 0;
-      for (std::size_t i = p; i < q; ++i) {
-        repeat = repeat * 10 + (rec[i] - '0');
-        if (repeat > 1000000000) repeat = 1000000000;
-      }
-      p = q + 1;
-      if (repeat == 0) {
-        st.bad.assign(rec.substr(start, p - start));
-        return ListStep::Bad;
-      }
-      if (p >= n || ends_token(rec[p])) {
-        for (long long i = 0; i < repeat && !cursor.done(); ++i) cursor.advance();
-        st.after_comma = false;
-        continue;
-      }
-      q = p;
-    }
-    std::string_view token;
-    bool quoted = rec[p] == '\'' || rec[p] == '"';
-    if (quoted) {
-      // A doubled quote inside stands for one; a value whose closing quote is
-      // missing runs to the end of the record.
-      char quote = rec[p++];
-      st.scratch.clear();
-      while (p < n) {
-        if (rec[p] == quote) {
-          if (p + 1 < n && rec[p + 1] == quote) {
-            st.scratch += quote;
-            p += 2;
-            continue;
-          }
-          ++p;
-          break;
-        }
-        st.scratch += rec[p++];
-      }
-      token = st.scratch;
-      if (p < n && !ends_token(rec[p])) {
-        while (p < n && !ends_token(rec[p])) ++p;
-        st.bad.assign(rec.substr(start, p - start));
-        return ListStep::Bad;
-      }
-    } else {
-      // The digits from p to q are part of the value already.
-      while (q < n && !ends_token(rec[q])) ++q;
-      token = rec.substr(p, q - p);
-      p = q;
-    }
-    for (long long i = 0; i < repeat && !cursor.done(); ++i) {
-      if (!cursor.assign(token, quoted)) {
-        st.bad.assign(rec.substr(start, p - start));
-        return ListStep::Bad;
-      }
-      cursor.advance();
-    }
-    st.after_comma = false;
+    if (c == '/') return cursor.leave(ListStep::Done);
+    std::size_t pos = static_cast<std::size_t>(p - begin);
+    if (!general_value(st, cursor, rec, pos)) return cursor.leave(ListStep::Bad);
+    p = begin + pos;
   }
-  return ListStep::Done;
+  return cursor.leave(ListStep::Done);
 }
 
 }  // namespace records::parse

@@ -355,3 +355,118 @@ TEST(ListReading, PlainNumbersReadAsTheirConversions) {
   EXPECT_EQ(b, 5);
   EXPECT_EQ(c, 6);
 }
+
+namespace {
+
+// Records of every kind of list-directed value: plain numbers, exponents,
+// null values, repeats, slashes, quoted and unquoted texts, blanks and tabs.
+struct MixedRecords {
+  DecimalTexts texts;
+  std::string value() {
+    switch (texts.below(14)) {
+      case 0:
+        return "";  // a null value between separators
+      case 1:
+        return std::to_string(1 + texts.below(3)) + "*" + (texts.below(2) ? texts.next() : "");
+      case 2:
+        return texts.next() + (texts.below(2) ? "E" : "d-") + std::to_string(texts.below(40));
+      case 3:
+        return texts.below(2) ? "'a b''c'" : "\"q\"";
+      case 4:
+        return texts.below(2) ? "PRCP" : "1x";
+      case 5:
+        return texts.below(8) ? "-" : "/";
+      case 6:
+        return std::string(21, '1');  // too many digits for the short conversions
+      default:
+        return texts.next();
+    }
+  }
+  std::string separator() {
+    static const char* const kSeparators[] = {",", ", ", " ", "  ,", "\t", ",,"};
+    return kSeparators[texts.below(6)];
+  }
+  std::string record() {
+    std::string r(texts.below(3), ' ');
+    const unsigned n = texts.below(12);
+    for (unsigned i = 0; i < n; ++i) r += value() + separator();
+    if (texts.below(2)) r += value();
+    return r;
+  }
+};
+
+// The targets of one read, twice: one set for each way of reading.
+struct Filled {
+  int i = -1;
+  float f = -1;
+  double d = -1;
+  std::string t;
+  std::array<int, 3> is{-1, -1, -1};
+  std::array<float, 5> fs{-1, -1, -1, -1, -1};
+  std::array<double, 2> ds{-1, -1};
+  std::vector<Target> targets() {
+    return {i, std::span<float>(fs),  Target::text(t, 3), f, std::span<int>(is),
+            d, std::span<double>(ds), std::span<int>()};
+  }
+  bool operator==(const Filled& o) const {
+    return i == o.i && std::bit_cast<std::uint32_t>(f) == std::bit_cast<std::uint32_t>(o.f) &&
+           std::bit_cast<std::uint64_t>(d) == std::bit_cast<std::uint64_t>(o.d) && t == o.t &&
+           is == o.is &&
+           std::bit_cast<std::array<std::uint32_t, 5>>(fs) ==
+               std::bit_cast<std::array<std::uint32_t, 5>>(o.fs) &&
+           std::bit_cast<std::array<std::uint64_t, 2>>(ds) ==
+               std::bit_cast<std::array<std::uint64_t, 2>>(o.ds);
+  }
+};
+
+}  // namespace
+
+// The short scanner for plain numbers reads every record exactly as the
+// general rules alone do: the same values, the same outcome, the same
+// position for a read continued over records, the same value refused.
+TEST(ListReading, ShortScannerAgreesWithTheGeneralRules) {
+  MixedRecords gen;
+  for (int n = 0; n < 20000; ++n) {
+    Filled fast, general;
+    const std::vector<Target> fast_targets = fast.targets(), general_targets = general.targets();
+    ListState a(fast_targets), b(general_targets);
+    b.plain_scanner = false;
+    for (int r = 0; r < 4; ++r) {
+      const std::string record = gen.record();
+      const ListStep sa = list_feed(a, record), sb = list_feed(b, record);
+      ASSERT_EQ(sa, sb) << record;
+      ASSERT_TRUE(fast == general) << record;
+      ASSERT_EQ(a.target, b.target) << record;
+      ASSERT_EQ(a.element, b.element) << record;
+      if (sa == ListStep::Bad) {
+        ASSERT_EQ(a.bad, b.bad) << record;
+      }
+      if (sa != ListStep::NeedMore) break;
+      // Whether a comma opening the next record is a null value (a finished
+      // read does not look at it).
+      ASSERT_EQ(a.after_comma, b.after_comma) << record;
+    }
+  }
+}
+
+// Records taken from a file are read where they stand: the byte after each
+// is its line end or the end of the file's text.
+TEST(ListReading, RecordsReadInPlaceBeforeTheirLineEnd) {
+  const std::string file = "1, -2.5,3\r\n4 5.25 6\n7,8.5,\t9";
+  int a = 0, c = 0;
+  float b = 0;
+  std::size_t pos = 0;
+  std::vector<std::array<double, 3>> got;
+  while (pos < file.size()) {
+    std::size_t end = file.find('\n', pos);
+    if (end == std::string::npos) end = file.size();
+    std::size_t stop = end > pos && file[end - 1] == '\r' ? end - 1 : end;
+    const std::array<Target, 3> t{a, b, c};
+    ListState state(t);
+    ASSERT_EQ(list_feed_terminated(state, std::string_view(file).substr(pos, stop - pos)),
+              ListStep::Done);
+    got.push_back({double(a), double(b), double(c)});
+    pos = end + 1;
+  }
+  EXPECT_EQ(got, (std::vector<std::array<double, 3>>{{1, -2.5, 3}, {4, 5.25, 6}, {7, 8.5, 9}}));
+}

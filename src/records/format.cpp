@@ -56,6 +56,24 @@ class ArgCursor {
     load();
   }
   bool done() const { return it_ == end_; }
+  // The type of the next value, and the next value taken as that type.
+  Value::Kind kind() const { return kind_; }
+  int take_int() {
+    const int v = static_cast<const int*>(data_)[index_];
+    step();
+    return v;
+  }
+  double take_real() {
+    const double v = kind_ == Value::Float ? static_cast<const float*>(data_)[index_]
+                                           : static_cast<const double*>(data_)[index_];
+    step();
+    return v;
+  }
+  std::string_view take_text() {
+    const std::string_view v = text_;
+    step();
+    return v;
+  }
   Value next() {
     Value v;
     v.kind = kind_;
@@ -73,40 +91,47 @@ class ArgCursor {
         v.text = text_;
         break;
     }
-    if (++index_ >= length_) {
-      ++it_;
-      load();
-    }
+    step();
     return v;
   }
 
  private:
+  void step() {
+    if (++index_ >= length_) {
+      ++it_;
+      load();
+    }
+  }
   // Resolves the argument at it_, skipping empty spans so that done() tells
   // whether a value is left.
   void load() {
     index_ = 0;
     for (; it_ != end_; ++it_) {
-      std::visit(
-          [this](const auto& v) {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, int>) {
-              set(Value::Int, &v, 1);
-            } else if constexpr (std::is_same_v<T, float>) {
-              set(Value::Float, &v, 1);
-            } else if constexpr (std::is_same_v<T, double>) {
-              set(Value::Double, &v, 1);
-            } else if constexpr (std::is_same_v<T, std::string_view>) {
-              set(Value::Text, nullptr, 1);
-              text_ = v;
-            } else if constexpr (std::is_same_v<T, std::span<const int>>) {
-              set(Value::Int, v.data(), v.size());
-            } else if constexpr (std::is_same_v<T, std::span<const float>>) {
-              set(Value::Float, v.data(), v.size());
-            } else {
-              set(Value::Double, v.data(), v.size());
-            }
-          },
-          it_->get());
+      const Arg::Variant& v = it_->get();
+      switch (v.index()) {
+        case 0:
+          set(Value::Int, std::get_if<0>(&v), 1);
+          break;
+        case 1:
+          set(Value::Float, std::get_if<1>(&v), 1);
+          break;
+        case 2:
+          set(Value::Double, std::get_if<2>(&v), 1);
+          break;
+        case 3:
+          set(Value::Text, nullptr, 1);
+          text_ = *std::get_if<3>(&v);
+          break;
+        case 4:
+          set(Value::Int, std::get_if<4>(&v)->data(), std::get_if<4>(&v)->size());
+          break;
+        case 5:
+          set(Value::Float, std::get_if<5>(&v)->data(), std::get_if<5>(&v)->size());
+          break;
+        default:
+          set(Value::Double, std::get_if<6>(&v)->data(), std::get_if<6>(&v)->size());
+          break;
+      }
       if (length_ > 0) return;
     }
   }
@@ -129,6 +154,14 @@ class ScalarCursor {
  public:
   explicit ScalarCursor(std::span<const Scalar> v) : v_(v) {}
   bool done() const { return i_ == v_.size(); }
+  Value::Kind kind() const { return static_cast<Value::Kind>(v_[i_].index()); }
+  int take_int() { return *std::get_if<int>(&v_[i_++]); }
+  double take_real() {
+    const Scalar& s = v_[i_++];
+    if (const float* f = std::get_if<float>(&s)) return *f;
+    return *std::get_if<double>(&s);
+  }
+  std::string_view take_text() { return *std::get_if<std::string_view>(&v_[i_++]); }
   Value next() {
     const Scalar& s = v_[i_++];
     Value v;
@@ -145,17 +178,12 @@ class ScalarCursor {
   std::size_t i_ = 0;
 };
 
-[[noreturn]] void mismatch(const Item& item, const Value& value) {
+[[noreturn]] void mismatch(const Item& item, Value::Kind kind) {
   static constexpr const char* kTypes[] = {"an integer", "a 4-byte real", "an 8-byte real",
                                            "a text"};
   static constexpr const char* kCodes[] = {"I", "F", "D", "A", "X", "literal"};
   throw std::logic_error(std::string("layout code ") + kCodes[item.kind] + " given " +
-                         kTypes[value.kind]);
-}
-
-double as_real(const Item& item, const Value& value) {
-  if (value.kind != Value::Float && value.kind != Value::Double) mismatch(item, value);
-  return value.real;
+                         kTypes[kind]);
 }
 
 // The decimal digits of v, written backwards ending at end; returns their start.
@@ -200,37 +228,122 @@ std::uint64_t scaled_exactly(double magnitude, int decimals) {
   return scaled;
 }
 
+// magnitude 10^decimals rounded half to even, as scaled_exactly, mostly
+// without its 128-bit arithmetic. Below 2^40 the product r in double
+// precision is within 2^-13 of the exact product P (half an ulp of r at
+// most), and r - trunc(r) is exact. A fraction of r more than 2^-12 away
+// from one half therefore lies on the same side of it as P's, and P is no
+// tie: r rounded to the nearest integer is P rounded. Near a half, and for
+// larger products, the exact way decides.
+std::uint64_t scaled(double magnitude, int decimals) {
+  static constexpr std::array<double, kExactMaxDecimals + 1> kScales{1e0, 1e1, 1e2, 1e3, 1e4,
+                                                                     1e5, 1e6, 1e7, 1e8, 1e9};
+  constexpr double kDecidedBelow = 1099511627776.0;  // 2^40
+  constexpr double kUndecided = 1.0 / 4096;          // 2^-12
+  const double r = magnitude * kScales[static_cast<std::size_t>(decimals)];
+  if (r < kDecidedBelow) {
+    const auto whole = static_cast<std::uint64_t>(r);
+    const double fraction = r - static_cast<double>(whole);
+    if (fraction < 0.5 - kUndecided) return whole;
+    if (fraction > 0.5 + kUndecided) return whole + 1;
+  }
+  return scaled_exactly(magnitude, decimals);
+}
+
+// The number of decimal digits of v (1 for 0).
+int digit_count(std::uint64_t v) {
+  static constexpr std::array<std::uint64_t, 20> kPowers = [] {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+    return p;
+  }();
+  // v | 1 has the digit count of v (an even v is never one below a power of
+  // ten) and is never 0. bit_width * 1233 / 4096 is floor(log10) of the
+  // lowest value with that width; one more when v reaches the next power.
+  const std::uint64_t x = v | 1;
+  const int guess = static_cast<int>((std::bit_width(x) * 1233) >> 12);
+  return guess + (x >= kPowers[static_cast<std::size_t>(guess)] ? 1 : 0);
+}
+
+// "00" to "99", two digits written in one move.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> t{};
+  for (int i = 0; i < 100; ++i) {
+    t[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+    t[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+  }
+  return t;
+}();
+
+// Writes the lowest `count` decimal digits of v backwards ending at end
+// (with leading zeros); returns v without them.
+inline std::uint64_t put_digits(char* end, std::uint64_t v, int count) {
+  if (v <= 0xFFFFFFFFu) {
+    // The usual values: the same in 32-bit arithmetic, which is cheaper.
+    auto w = static_cast<std::uint32_t>(v);
+    for (; count >= 2; count -= 2) {
+      end -= 2;
+      std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(w % 100) * 2], 2);
+      w /= 100;
+    }
+    if (count > 0) {
+      *--end = static_cast<char>('0' + w % 10);
+      w /= 10;
+    }
+    return w;
+  }
+  for (; count >= 2; count -= 2) {
+    end -= 2;
+    std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(v % 100) * 2], 2);
+    v /= 100;
+  }
+  if (count > 0) {
+    *--end = static_cast<char>('0' + v % 10);
+    v /= 10;
+  }
+  return v;
+}
+
 // The text of a record collected in a block and handed to the string in few
-// appends. A short field is formed right-aligned in a Field and copied in
-// one fixed-size move.
+// appends. A short field (kShortField columns at most) is written straight
+// into the block at its place: room() gives its first column with at least
+// kShortField + kBlankStride columns free behind it.
+constexpr std::size_t kBlankStride = 16;
 class Block {
  public:
   explicit Block(std::string& out) : out_(out) {}
   Block(const Block&) = delete;
   Block& operator=(const Block&) = delete;
 
-  // A field of kShortField columns at most, formed right-aligned before
-  // `end` in a Field's row (which stays readable kShortField columns on).
-  void put_field(const char* end, int width) {
-    if (n_ + kShortField > kSize) flush();
-    std::memcpy(buf_.data() + n_, end - width, kShortField);
-    n_ += static_cast<std::size_t>(width);
+  char* room() {
+    if (n_ > kSize) flush();
+    return buf_.data() + n_;
   }
+  void commit(int width) { n_ += static_cast<std::size_t>(width); }
+
   void put(std::string_view text) {
+    if (text.size() == 1) {
+      *room() = text[0];
+      ++n_;
+      return;
+    }
     if (text.size() > kShortField) {
       flushed().append(text);
       return;
     }
-    if (n_ + kShortField > kSize) flush();
-    for (char c : text) buf_[n_++] = c;
+    char* const at = room();
+    for (std::size_t i = 0; i < text.size(); ++i) at[i] = text[i];
+    n_ += text.size();
   }
   void put(std::size_t count, char c) {
     if (count > kShortField) {
       flushed().append(count, c);
       return;
     }
-    if (n_ + kShortField > kSize) flush();
-    for (std::size_t i = 0; i < count; ++i) buf_[n_++] = c;
+    char* const at = room();
+    for (std::size_t i = 0; i < count; ++i) at[i] = c;
+    n_ += count;
   }
   // The string with everything so far, for output formed there directly.
   std::string& flushed() {
@@ -245,66 +358,76 @@ class Block {
  private:
   static constexpr std::size_t kSize = 2048;
   std::string& out_;
-  std::array<char, kSize + kShortField> buf_;
+  std::array<char, kSize + kShortField + kBlankStride> buf_;  // not cleared: written before read
   std::size_t n_ = 0;
 };
 
-// A row of blanks in which a short field is formed from the right, ending at
-// end(); the row reaches kShortField columns on either side of the end.
-class Field {
- public:
-  Field() { row_.fill(' '); }
-  char* end() { return row_.data() + 2 * kShortField; }
+// Fills the columns of a short field with blanks, a stride at a time (the
+// block has room for the last stride's overrun).
+void blank_field(char* field, int width) {
+  static constexpr char kBlanks[kBlankStride + 1] = "                ";
+  std::memcpy(field, kBlanks, kBlankStride);
+  for (int i = static_cast<int>(kBlankStride); i < width; i += static_cast<int>(kBlankStride))
+    std::memcpy(field + i, kBlanks, kBlankStride);
+}
 
- private:
-  std::array<char, 3 * kShortField> row_;
-};
+void star_field(char* field, int width) {
+  for (int i = 0; i < width; ++i) field[i] = '*';
+}
 
-// The usual I field (see int_field); false when the general way must do it.
-bool short_int_field(Block& out, int value, int width, int min_digits) {
-  if (width > kShortField || min_digits > kShortField / 2) return false;
+// The usual I field (see int_field), written into the block; false when the
+// general way must do it.
+[[gnu::always_inline]] inline bool short_int_field(Block& out, int value, int width,
+                                                   int min_digits) {
+  if (width < 0 || width > kShortField || min_digits > kShortField / 2) return false;
   // The magnitude as unsigned, so that -2147483648 has digits too.
   const unsigned magnitude =
       value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
-  Field field;
-  char* const end = field.end();
-  char* p = end;
   // Iw.0 writes a zero value as blanks only.
-  if (!(min_digits == 0 && value == 0)) p = digits_before(p, magnitude);
-  while (end - p < min_digits) *--p = '0';
-  if (value < 0) *--p = '-';
-  if (end - p > width) {
-    out.put(static_cast<std::size_t>(width), '*');
+  const int digits = min_digits == 0 && value == 0 ? 0 : digit_count(magnitude);
+  const int shown = std::max(digits, min_digits);  // with leading zeros
+  const int length = shown + (value < 0 ? 1 : 0);
+  char* const field = out.room();
+  if (length > width) {
+    star_field(field, width);
   } else {
-    out.put_field(end, width);
+    blank_field(field, width);
+    put_digits(field + width, magnitude, shown);
+    if (value < 0) field[width - shown - 1] = '-';
   }
+  out.commit(width);
   return true;
 }
 
-// The usual F field (see above); false when the general conversion must do it.
-bool short_fixed_field(Block& out, double value, int width, int decimals) {
+// The usual F field (see above), written into the block; false when the
+// general conversion must do it.
+[[gnu::always_inline]] inline bool short_fixed_field(Block& out, double value, int width,
+                                                     int decimals) {
   const double magnitude = std::fabs(value);
-  if (decimals > kExactMaxDecimals || !(magnitude < kExactMaxMagnitude) || width > kShortField)
+  if (decimals < 0 || decimals > kExactMaxDecimals || !(magnitude < kExactMaxMagnitude) ||
+      width < 0 || width > kShortField)
     return false;
-  std::uint64_t v = scaled_exactly(magnitude, decimals);
+  const std::uint64_t v = scaled(magnitude, decimals);
   const bool negative = std::signbit(value);
-  Field field;
-  char* const end = field.end();
-  char* p = end;
-  for (int i = 0; i < decimals; ++i) {
-    *--p = static_cast<char>('0' + v % 10);
-    v /= 10;
-  }
-  *--p = '.';
-  // "0.ddd" one column too wide for the field drops its 0.
-  const int zero_length = (negative ? 1 : 0) + 2 + decimals;
-  if (v != 0 || zero_length != width + 1) p = digits_before(p, v);
-  if (negative) *--p = '-';
-  if (end - p > width) {
-    out.put(static_cast<std::size_t>(width), '*');
+  // At least one digit before the point, but "0.ddd" one column too wide
+  // for the field drops its 0.
+  const bool integer_zero = v < kPow10[static_cast<std::size_t>(decimals)];
+  int integer_digits = integer_zero ? 1 : digit_count(v) - decimals;
+  if (integer_zero && (negative ? 1 : 0) + 2 + decimals == width + 1) integer_digits = 0;
+  const int length = (negative ? 1 : 0) + integer_digits + 1 + decimals;
+  char* const field = out.room();
+  if (length > width) {
+    star_field(field, width);
   } else {
-    out.put_field(end, width);
+    blank_field(field, width);
+    char* p = field + width;
+    const std::uint64_t integer = put_digits(p, v, decimals);
+    p -= decimals;
+    *--p = '.';
+    put_digits(p, integer, integer_digits);
+    if (negative) p[-integer_digits - 1] = '-';
   }
+  out.commit(width);
   return true;
 }
 
@@ -312,38 +435,39 @@ template <class Cursor>
 void run_layout(std::string& text, const Layout& layout, Cursor values) {
   Block out(text);
   for (const Item& item : layout.items()) {
-    switch (item.kind) {
-      case Item::Literal:
-        out.put(item.text);
-        continue;
-      case Item::Skip:
-        out.put(static_cast<std::size_t>(item.width), ' ');
-        continue;
-      default:
-        break;
+    if (item.kind == Item::Literal) {
+      out.put(item.text);
+      continue;
+    }
+    if (item.kind == Item::Skip) {
+      out.put(static_cast<std::size_t>(item.width), ' ');
+      continue;
     }
     if (values.done()) break;
-    const Value v = values.next();
+    const Value::Kind kind = values.kind();
     switch (item.kind) {
-      case Item::Int:
-        if (v.kind != Value::Int) mismatch(item, v);
-        if (!short_int_field(out, v.i, item.width, item.digits))
-          emit::int_field(out.flushed(), v.i, item.width, item.digits);
+      case Item::Int: {
+        if (kind != Value::Int) mismatch(item, kind);
+        const int v = values.take_int();
+        if (!short_int_field(out, v, item.width, item.digits))
+          emit::int_field(out.flushed(), v, item.width, item.digits);
         break;
+      }
       case Item::Fixed: {
-        const double real = as_real(item, v);
-        if (!std::isfinite(real) || item.digits < 0 ||
-            !short_fixed_field(out, real, item.width, item.digits))
+        if (kind != Value::Float && kind != Value::Double) mismatch(item, kind);
+        const double real = values.take_real();
+        if (!std::isfinite(real) || !short_fixed_field(out, real, item.width, item.digits))
           emit::fixed_field(out.flushed(), real, item.width, item.digits);
         break;
       }
       case Item::Exponent:
-        emit::exponent_field(out.flushed(), as_real(item, v), item.width, item.digits,
+        if (kind != Value::Float && kind != Value::Double) mismatch(item, kind);
+        emit::exponent_field(out.flushed(), values.take_real(), item.width, item.digits,
                              item.text.empty() ? 'D' : item.text[0]);
         break;
       case Item::Text:
-        if (v.kind != Value::Text) mismatch(item, v);
-        emit::text_field(out.flushed(), v.text, item.width);
+        if (kind != Value::Text) mismatch(item, kind);
+        emit::text_field(out.flushed(), values.take_text(), item.width);
         break;
       default:
         break;

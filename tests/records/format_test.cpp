@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "records/records.h"
 
@@ -217,4 +219,87 @@ TEST(FixedOutput, EveryPathAgreesWithTheGeneralConversion) {
   EXPECT_EQ(one("F3.2", 0.5f), ".50");
   EXPECT_EQ(one("F3.2", -0.5f), "***");
   EXPECT_EQ(one("F13.8", 5e-324), "   0.00000000");
+}
+
+// Values right at and beside the rounding points of each number of decimals:
+// the double product decides most of them and the exact way the rest; both
+// must give the general conversion's text.
+TEST(FixedOutput, ValuesBesideRoundingPointsAgreeWithTheGeneralConversion) {
+  std::uint64_t s = 0x2545F4914F6CDD1DULL;
+  auto next = [&s] {
+    s ^= s << 13;
+    s ^= s >> 7;
+    s ^= s << 17;
+    return s;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const int d = static_cast<int>(next() % 10);
+    // (k + 1/2) 10^-d, the double nearest it and up to 3 doubles either side.
+    const double k = static_cast<double>(next() % 100000000);
+    double v = (k + 0.5) / std::pow(10.0, d);
+    for (int steps = static_cast<int>(next() % 7) - 3; steps != 0; steps += steps > 0 ? -1 : 1)
+      v = std::nextafter(v, steps > 0 ? 2e9 : -1.0);
+    if (next() % 2) v = static_cast<float>(v);
+    if (next() % 2) v = -v;
+    const int w = 18;
+    const std::string code = "F" + std::to_string(w) + "." + std::to_string(d);
+    ASSERT_EQ(one(code.c_str(), v), general_fixed(v, w, d)) << code << " " << v;
+  }
+  // 2^40 and beyond take the exact way throughout.
+  EXPECT_EQ(one("F16.1", 109951162777.65), general_fixed(109951162777.65, 16, 1));
+  EXPECT_EQ(one("F20.9", 999.0000000005), general_fixed(999.0000000005, 20, 9));
+}
+
+namespace {
+
+// Iw.m by the standard library's digits: at least m digits (zero-filled), a
+// minus sign for negative values, Iw.0 of zero all blanks, asterisks when
+// too wide.
+std::string general_int(int v, int w, int m) {
+  std::array<char, 16> buf;
+  const long long magnitude = v < 0 ? -static_cast<long long>(v) : v;
+  std::string digits(buf.data(), std::to_chars(buf.data(), buf.data() + buf.size(), magnitude).ptr);
+  if (m == 0 && v == 0) digits.clear();
+  if (m > 0 && digits.size() < static_cast<std::size_t>(m))
+    digits.insert(0, m - digits.size(), '0');
+  const std::string text = (v < 0 ? "-" : "") + digits;
+  if (text.size() > static_cast<std::size_t>(w)) return std::string(w, '*');
+  return std::string(w - text.size(), ' ') + text;
+}
+
+}  // namespace
+
+TEST(IntegerOutput, EveryWidthAndDigitCountAgreesWithTheLibraryDigits) {
+  std::uint64_t s = 0x9E3779B97F4A7C15ULL;
+  auto next = [&s] {
+    s ^= s << 13;
+    s ^= s >> 7;
+    s ^= s << 17;
+    return s;
+  };
+  for (int i = 0; i < 200000; ++i) {
+    const int w = 1 + static_cast<int>(next() % 14);
+    const int m = static_cast<int>(next() % 14) - 1;  // -1: no minimum
+    // Magnitudes of every digit count, the extremes included.
+    const auto bits = static_cast<std::uint32_t>(next());
+    int v = static_cast<int>(bits >> (next() % 32));
+    if (i % 1000 == 0) v = i % 2000 ? INT_MIN : INT_MAX;
+    const std::string code =
+        "I" + std::to_string(w) + (m >= 0 ? "." + std::to_string(m) : std::string());
+    ASSERT_EQ(one(code.c_str(), v), general_int(v, w, m)) << code << " " << v;
+  }
+  // A field as wide as the widest short one, and wider (the general way).
+  EXPECT_EQ(one("I64", -12), std::string(61, ' ') + "-12");
+  EXPECT_EQ(one("I70.40", 7), std::string(30, ' ') + std::string(39, '0') + "7");
+}
+
+// A record longer than the block the fields are collected in comes out whole.
+TEST(LayoutOutput, LongRecordsCrossTheBlock) {
+  std::vector<float> v(400);
+  std::string expected;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    v[i] = static_cast<float>(i) - 0.5f;
+    expected += general_fixed(v[i], 9, 2) + ",";
+  }
+  EXPECT_EQ(format(Layout("400(F9.2,',')"), {std::span<const float>(v)}), expected);
 }

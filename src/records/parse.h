@@ -59,10 +59,10 @@ struct ListState {
   std::string bad;      // the value that could not be read
   std::string scratch;  // the text of a quoted value; a copy of a record
 
-  // The targets resolved: the first kFewPlaces in place, all of them in
-  // many when there are more.
+  // The targets resolved: in place when there are at most kFewPlaces (the
+  // places after them cleared), all of them in many when there are more.
   static constexpr std::size_t kFewPlaces = 8;
-  std::array<ListPlace, kFewPlaces> few{};
+  std::array<ListPlace, kFewPlaces> few;
   std::vector<ListPlace> many;
   const ListPlace* places() const { return many.empty() ? few.data() : many.data(); }
   std::size_t place_count() const { return targets.size(); }

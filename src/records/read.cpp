@@ -386,16 +386,24 @@ namespace {
 
 ListPlace place_of(const Target& t) {
   const Target::Variant& v = t.get();
-  if (auto* i = std::get_if<int*>(&v)) return {ListPlace::Int, *i, 1, 0};
-  if (auto* f = std::get_if<float*>(&v)) return {ListPlace::Float, *f, 1, 0};
-  if (auto* d = std::get_if<double*>(&v)) return {ListPlace::Double, *d, 1, 0};
-  if (auto* i = std::get_if<std::span<int>>(&v)) return {ListPlace::Int, i->data(), i->size(), 0};
-  if (auto* f = std::get_if<std::span<float>>(&v))
-    return {ListPlace::Float, f->data(), f->size(), 0};
-  if (auto* d = std::get_if<std::span<double>>(&v))
-    return {ListPlace::Double, d->data(), d->size(), 0};
-  const Target::TextRef& text = std::get<Target::TextRef>(v);
-  return {ListPlace::Text, text.s, 1, text.width};
+  switch (v.index()) {
+    case 0:
+      return {ListPlace::Int, *std::get_if<0>(&v), 1, 0};
+    case 1:
+      return {ListPlace::Float, *std::get_if<1>(&v), 1, 0};
+    case 2:
+      return {ListPlace::Double, *std::get_if<2>(&v), 1, 0};
+    case 3:
+      return {ListPlace::Int, std::get_if<3>(&v)->data(), std::get_if<3>(&v)->size(), 0};
+    case 4:
+      return {ListPlace::Float, std::get_if<4>(&v)->data(), std::get_if<4>(&v)->size(), 0};
+    case 5:
+      return {ListPlace::Double, std::get_if<5>(&v)->data(), std::get_if<5>(&v)->size(), 0};
+    default: {
+      const Target::TextRef& text = *std::get_if<6>(&v);
+      return {ListPlace::Text, text.s, 1, text.width};
+    }
+  }
 }
 
 // The position of a list-directed read among its resolved targets, kept in
@@ -588,11 +596,14 @@ bool general_value(ListState& st, Cursor& cursor, std::string_view rec, std::siz
 
 ListState::ListState(std::span<const Target> t) : targets(t) {
   ListPlace* out = few.data();
+  std::size_t used = t.size();
   if (t.size() > kFewPlaces) {
     many.resize(t.size());
     out = many.data();
+    used = 0;
   }
   for (std::size_t i = 0; i < t.size(); ++i) out[i] = place_of(t[i]);
+  for (std::size_t i = used; i < kFewPlaces; ++i) few[i] = ListPlace{};
 }
 
 bool ListState::wants_values() const {

@@ -237,12 +237,15 @@ void load(Unit& u) {
   std::size_t size = 0;
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
     size = static_cast<std::size_t>(st.st_size);
-  constexpr std::size_t kReadBlock = 1 << 16;
-  u.data.resize(size + kReadBlock);
+  u.data.resize(size);
   std::size_t got = 0;
   for (;;) {
-    if (u.data.size() - got < kReadBlock) u.data.resize(got + kReadBlock);
-    const ssize_t n = ::read(fd, u.data.data() + got, u.data.size() - got);
+    // Into the string while its size is not reached, then through a block.
+    char block[1 << 16];
+    const bool in_place = got < u.data.size();
+    char* const to = in_place ? u.data.data() + got : block;
+    const std::size_t room = in_place ? u.data.size() - got : sizeof block;
+    const ssize_t n = ::read(fd, to, room);
     if (n < 0) {
       if (errno == EINTR) continue;
       const int err = errno;
@@ -251,7 +254,12 @@ void load(Unit& u) {
       fatal("read", u.name, errno_text(err));
     }
     if (n == 0) break;
-    got += static_cast<std::size_t>(n);
+    if (in_place) {
+      got += static_cast<std::size_t>(n);
+    } else {
+      u.data.append(block, static_cast<std::size_t>(n));
+      got = u.data.size();
+    }
   }
   ::close(fd);
   u.data.resize(got);

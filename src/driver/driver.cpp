@@ -55,8 +55,7 @@ void station_run(std::string_view id) {
   prep::spi_format_interp(id, span);
   compute::spicompute(records::file_arg(id, "-spi-interpolated.csv"), span.first_year);
   close_spi_value_files();
-  prep::read_data(records::file_arg(id, "-spi-results-int.csv"), span.first_year,
-                  span.last_year);
+  prep::read_data(records::file_arg(id, "-spi-results-int.csv"), span.first_year, span.last_year);
 
   compare::combine(id);
   compare::statistics(id);

@@ -43,9 +43,9 @@ struct FatalError : std::runtime_error {
 struct Item {
   enum Kind { Int, Fixed, Exponent, Text, Skip, Literal };
   Kind kind = Literal;
-  int width = 0;      // w of Iw, Fw.d, Dw.d, Aw; n of nX; 0 for A without w
-  int digits = -1;    // m of Iw.m (-1: none), d of Fw.d and Dw.d
-  std::string text;   // the literal text
+  int width = 0;     // w of Iw, Fw.d, Dw.d, Aw; n of nX; 0 for A without w
+  int digits = -1;   // m of Iw.m (-1: none), d of Fw.d and Dw.d
+  std::string text;  // the literal text
 };
 
 // A layout in the usual notation, for example

@@ -21,8 +21,7 @@ ProgramResult run_drought(const std::filesystem::path& dir, const std::string& i
   const auto err = dir / ".stderr";
   write_file(in, input);
   const std::string command = "cd '" + dir.string() + "' && '" + drought_exe() + "' < '" +
-                              in.string() + "' > '" + out.string() + "' 2> '" + err.string() +
-                              "'";
+                              in.string() + "' > '" + out.string() + "' 2> '" + err.string() + "'";
   const int raw = std::system(command.c_str());
   ProgramResult result;
   if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);

@@ -49,7 +49,8 @@ std::vector<std::string> read_records(const std::filesystem::path& name) {
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find("\r\n", pos);
-    if (end == std::string::npos) throw std::runtime_error("record without CR LF in " + name.string());
+    if (end == std::string::npos)
+      throw std::runtime_error("record without CR LF in " + name.string());
     out.push_back(text.substr(pos, end - pos));
     pos = end + 2;
   }

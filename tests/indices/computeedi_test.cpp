@@ -17,7 +17,7 @@ using testing_support::write_file;
 Year cycle(int year) { return {year, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120}}; }
 
 // A March start ending in November, July 1972 filled with trunc(1784 / 3) =
-// 594. Expected: python3 tests/indices/indices_reference.py < table; with
+// 594. Expected: python3 tests/indices/indices_reference.py edi < table; with
 // every value in double (--double) April 1972 reads 5661.91 and -93.74 and
 // May 1973 a DEP of 402.32.
 TEST(EffectivePrecipitation, MarchStartAgainstReference) {

@@ -1,66 +1,156 @@
 #!/usr/bin/env python3
-"""Independent recomputation of the EDI records (EP, DEP, SEP, PRN, EDI) of a
-table of consecutive years given on standard input as lines "year t1 .. t12"
-(-9999 missing), every stored value rounded to a 4-byte real, or kept in
-double with --double:
-  python3 tests/indices/indices_reference.py [--double] < table.txt
+"""Independent reference for the monthly-index tests.
+
+Recomputes percent of normal, EP/DEP/SEP/PRN and EDI for a table given as
+lines of "year t1 ... t12" on standard input, in single precision where the
+program stores single precision (float32 through struct), or all in double
+with --double, and prints the records the program should write.
+
+  python3 tests/indices/indices_reference.py prn < table.txt
+  python3 tests/indices/indices_reference.py prn --double < table.txt
 """
 import math
 import struct
 import sys
 
+DOUBLE = "--double" in sys.argv
+
 
 def f(x):
-    return x if "--double" in sys.argv else struct.unpack("f", struct.pack("f", x))[0]
+    if DOUBLE:
+        return x
+    try:
+        return struct.unpack("f", struct.pack("f", x))[0]
+    except OverflowError:
+        return math.copysign(math.inf, x)
 
 
 def div(a, b):
-    if b:
-        return a / b
-    return math.nan if a == 0 or math.isnan(a) else math.copysign(math.inf, a)
+    if b == 0:
+        return math.nan if a == 0 or math.isnan(a) else math.copysign(math.inf, a) * math.copysign(1, b)
+    return a / b
 
 
-def fixed(v):
-    t = "NaN" if math.isnan(v) else "%+.0f" % v if math.isinf(v) else "%.2f" % v
-    return (t.rjust(8) if len(t) <= 8 else "*" * 8) + ","
+def fixed(x, w, d):
+    if math.isnan(x):
+        t = "NaN"
+    elif math.isinf(x):
+        t = "+Inf" if x > 0 else "-Inf"
+    else:
+        t = "%.*f" % (d, x)
+    return t.rjust(w) if len(t) <= w else "*" * w
 
 
-def fsum(values):  # rounded after each addition
+def read_table():
+    rows = []
+    for line in sys.stdin:
+        v = [int(x) for x in line.split()]
+        if v:
+            rows.append((v[0], v[1:13]))
+    return rows
+
+
+def normals(rows):
+    out = []
+    for m in range(12):
+        s, k = 0.0, 0
+        for _, t in rows:
+            if t[m] != -9999:
+                s = f(s + t[m])
+                k += 1
+        out.append(f(s / k) if k else 0.0)
+    return out
+
+
+def effective(x, last):
+    ep = 0.0
+    for j in range(1, 13):
+        s = 0.0
+        for l in range(last - j + 1, last + 1):
+            s = f(s + x[l])
+        ep = f(ep + s / j)
+    return ep
+
+
+def prn(rows):
+    n = len(rows)
+    y1, first = rows[0]
+    fm = next(m + 1 for m in range(12) if first[m] != -9999)
+    yl, last = rows[-1]
+    lm = next(m + 1 for m in range(11, -1, -1) if last[m] != -9999)
+    nm = normals(rows)
+    p = [0.0] * (12 * n + 1)
+    for i, (_, t) in enumerate(rows):
+        for m in range(1, 13):
+            v = t[m - 1] if t[m - 1] != -9999 else math.trunc(nm[m - 1])
+            p[12 * i + m] = float(v)
+    ep = {k: effective(p, k) for k in range(fm + 11, 12 * (n - 1) + lm + 1)}
+    cyc = [0.0] + nm + nm
+    cep = [None] + [effective(cyc, m + 12) for m in range(1, 13)]
+    w = 0.0
+    for j in range(1, 13):
+        w = f(w + 1.0 / j)
+    y0, m0 = (y1, 12) if fm == 1 else (y1 + 1, fm - 1)
+    walk = []
+    for y in range(y0, yl + 1):
+        lo = m0 if y == y0 else 1
+        hi = lm if y == yl else 12
+        walk += [(y, m) for m in range(lo, hi + 1)]
+    walk = [(y, m, fm + 11 + i) for i, (y, m) in enumerate(walk)]
+    sd = [None] * 13
+    for m in range(1, 13):
+        q, r = 0.0, 0
+        for _, mm, k in walk:
+            if mm == m:
+                q = f(q + (ep[k] - cep[m]) ** 2)
+                r += 1
+        sd[m] = f(math.sqrt(div(q, r - 1))) if r else 0.0
+    out = [" YEAR,MO,EP,DEP,SEP,PRN"]
+    for y, m, k in walk:
+        dep = f(ep[k] - cep[m])
+        sep = f(div(dep, sd[m]))
+        pr = f(dep / w)
+        out.append("%4d,%2d," % (y, m) + "".join(fixed(v, 8, 2) + "," for v in (ep[k], dep, sep, pr)))
+    return out
+
+
+def edi(prn_lines):
+    recs = []
+    for line in prn_lines[1:]:
+        v = line.rstrip(",").split(",")
+        recs.append((int(v[0]), int(v[1])) + tuple(f(float(x)) for x in v[2:6]))
+    n = len(recs)
     s = 0.0
-    for v in values:
-        s = f(s + v)
-    return s
+    for r in recs:
+        s = f(s + r[5])
+    mean = f(div(s, n))
+    q = 0.0
+    for r in recs:
+        q = f(q + (r[5] - mean) ** 2)
+    sd = f(math.sqrt(div(q, n - 1))) if n != 1 else math.nan
+    out = [" YEAR,MO,EP,DEP,SEP,PRN,EDI"]
+    for r in recs:
+        vals = r[2:6] + (f(div(r[5], sd)),)
+        out.append("%4d,%2d," % r[:2] + "".join(fixed(v, 8, 2) + "," for v in vals))
+    return out + [""]
 
 
-def ep(x, k):  # the sums of the twelve windows ending at x[k], each over its length
-    return fsum(fsum(x[k - j + 1:k + 1]) / j for j in range(1, 13))
+def percent(rows):
+    nm = normals(rows)
+    out = []
+    for y, t in rows:
+        vals = [f(div(t[m], nm[m]) * 100.0) if t[m] != -9999 else -99.0 for m in range(12)]
+        out.append("%4d," % y + "".join(fixed(v, 6, 2) + "," for v in vals))
+    return out + [""]
 
 
-def sd(values, centre):
-    return f(math.sqrt(div(fsum((v - centre) ** 2 for v in values), len(values) - 1)))
-
-
-rows = [[int(v) for v in line.split()] for line in sys.stdin if line.strip()]
-n, y1 = len(rows), rows[0][0]
-fm = next(m for m in range(1, 13) if rows[0][m] != -9999)
-lm = next(m for m in range(12, 0, -1) if rows[-1][m] != -9999)
-normal = []
-for m in range(1, 13):
-    t = [r[m] for r in rows if r[m] != -9999]
-    normal.append(f(fsum(t) / len(t)) if t else 0.0)
-p = [0.0] + [float(r[m] if r[m] != -9999 else math.trunc(normal[m - 1]))
-             for r in rows for m in range(1, 13)]
-cep = [None] + [ep([0.0] + normal + normal, m + 12) for m in range(1, 13)]
-w = fsum(1.0 / j for j in range(1, 13))
-months = [(y1 + (k - 1) // 12, (k - 1) % 12 + 1, ep(p, k))
-          for k in range(fm + 11, 12 * (n - 1) + lm + 1)]
-spread = [None] + [sd([e for _, mm, e in months if mm == m], cep[m]) for m in range(1, 13)]
-recs = []
-for y, m, e in months:
-    dep = f(e - cep[m])
-    # edi reads the values back from their written text
-    recs.append((y, m, [f(float(fixed(v)[:-1])) for v in (e, dep, f(div(dep, spread[m])), f(dep / w))]))
-prn_sd = sd([v[3] for _, _, v in recs], f(div(fsum(v[3] for _, _, v in recs), len(recs))))
-print(" YEAR,MO,EP,DEP,SEP,PRN,EDI")
-for y, m, v in recs:
-    print("%4d,%2d," % (y, m) + "".join(fixed(x) for x in v + [f(div(v[3], prn_sd))]))
+if __name__ == "__main__":
+    rows = read_table()
+    what = sys.argv[1]
+    if what == "percent":
+        lines = percent(rows)
+    elif what == "prn":
+        lines = prn(rows)
+    else:
+        lines = edi(prn(rows))
+    print("\n".join(lines))

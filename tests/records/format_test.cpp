@@ -174,16 +174,20 @@ std::string general_fixed(double v, int w, int d) {
 
 }  // namespace
 
-// The usual fields are formed by integer arithmetic; they must be the very
-// texts of the general conversion, ties and values that round to zero too.
-TEST(FixedOutput, EveryPathAgreesWithTheGeneralConversion) {
-  std::uint64_t s = 0x9E3779B97F4A7C15ULL;
-  auto next = [&s] {
+// A repeatable stream of random 64-bit words (xorshift).
+static auto random_bits() {
+  return [s = std::uint64_t{0x9E3779B97F4A7C15ULL}]() mutable {
     s ^= s << 13;
     s ^= s >> 7;
     s ^= s << 17;
     return s;
   };
+}
+
+// The usual fields are formed by integer arithmetic; they must be the very
+// texts of the general conversion, ties and values that round to zero too.
+TEST(FixedOutput, EveryPathAgreesWithTheGeneralConversion) {
+  auto next = random_bits();
   for (int i = 0; i < 300000; ++i) {
     const int w = 1 + static_cast<int>(next() % 16), d = static_cast<int>(next() % 11);
     // Random bits of floats and doubles, and decimal values near the fields'
@@ -270,13 +274,7 @@ std::string general_int(int v, int w, int m) {
 }  // namespace
 
 TEST(IntegerOutput, EveryWidthAndDigitCountAgreesWithTheLibraryDigits) {
-  std::uint64_t s = 0x9E3779B97F4A7C15ULL;
-  auto next = [&s] {
-    s ^= s << 13;
-    s ^= s >> 7;
-    s ^= s << 17;
-    return s;
-  };
+  auto next = random_bits();
   for (int i = 0; i < 200000; ++i) {
     const int w = 1 + static_cast<int>(next() % 14);
     const int m = static_cast<int>(next() % 14) - 1;  // -1: no minimum

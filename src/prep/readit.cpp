@@ -17,8 +17,6 @@ constexpr int kFillUnit = 81;
 
 // Records of every element count toward this; the rest of the file is ignored.
 constexpr int kMaxDailyRecords = 10000;
-constexpr int kDays = 31;
-constexpr float kGapValue = -99.9f;
 
 // Reads the first column of a record only: skips the header whatever it holds.
 static const records::Layout kSkipRecord{"A1"};
@@ -28,7 +26,7 @@ struct PrcpRow {
   int station = 0;
   int year = 0;
   int month = 0;
-  std::array<float, kDays> days{};
+  std::array<float, kFillDays> days{};
 };
 
 // One daily record as read list-directed. The fields keep their values from
@@ -42,7 +40,7 @@ struct DailyRecord {
   std::string element;
   int month = 0;
   int year = 0;
-  std::array<float, kDays> days{};
+  std::array<float, kFillDays> days{};
 };
 
 records::ReadStatus read_daily(DailyRecord& r) {
@@ -111,9 +109,9 @@ DataSpan readit(std::string_view station_id) {
   // emptied all the same, so that the monthly table meets the end of an empty
   // file instead of reading a fill file that an earlier run left behind.
   records::start_output(kFillUnit);
-  static const std::array<float, kDays> kGapDays = [] {
-    std::array<float, kDays> a;
-    a.fill(kGapValue);
+  static const std::array<float, kFillDays> kGapDays = [] {
+    std::array<float, kFillDays> a;
+    a.fill(kFillGapValue);
     return a;
   }();
 

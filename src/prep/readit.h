@@ -18,6 +18,11 @@ struct DataSpan {
   int first_year = 0, first_month = 0, last_year = 0, last_month = 0;
 };
 
+// The fill file "<id>-fill-prcp.csv" that readit writes and spiformat reads:
+// 31 day values per month, and the value of every day of a gap row.
+inline constexpr int kFillDays = 31;
+inline constexpr float kFillGapValue = -99.9f;
+
 // The longest month walk any reader of the monthly data holds.
 inline constexpr std::int64_t kMaxMonths = 5000;
 

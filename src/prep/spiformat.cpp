@@ -17,8 +17,6 @@ constexpr int kTableUnit = 83;
 constexpr int kGapListUnit = 84;
 
 constexpr int kMaxFillRecords = 5000;
-constexpr int kDays = 31;
-constexpr float kGapValue = -99.9f;
 constexpr int kMissingMonth = -9999;
 
 static const records::Layout kTableRecord{"I6,',',I4,',',12(I7,',')"};
@@ -31,7 +29,7 @@ struct FillRecord {
   std::string element;
   int year = 0;
   int month = 0;
-  std::array<float, kDays> days{};
+  std::array<float, kFillDays> days{};
 };
 
 records::ReadStatus read_fill(FillRecord& r) {
@@ -43,17 +41,17 @@ records::ReadStatus read_fill(FillRecord& r) {
 // more are added, the integer total truncated after each addition; gap days
 // are listed and counted; other negative values (-999, no value) are passed
 // over. A month of 31 gap days is missing.
-int month_total(const std::array<float, kDays>& days, int year, int month) {
+int month_total(const std::array<float, kFillDays>& days, int year, int month) {
   int total = 0;
   int gaps = 0;
-  for (int day = 1; day <= kDays; ++day) {
+  for (int day = 1; day <= kFillDays; ++day) {
     const float v = days[static_cast<std::size_t>(day - 1)];
     if (v >= 0.0f) {
       total = records::trunc_to_int(double(total) + double(v));
-    } else if (v == kGapValue) {
+    } else if (v == kFillGapValue) {
       records::write(kGapListUnit, kGapDayRecord, {year, month, day});
       ++gaps;
-      if (gaps == kDays) total = kMissingMonth;
+      if (gaps == kFillDays) total = kMissingMonth;
     }
   }
   return total;
@@ -73,7 +71,7 @@ void spiformat(std::string_view station_id) {
   const int first_month = rec.month;
   records::step_back(kFillUnit);
 
-  std::vector<std::array<float, kDays>> rows;
+  std::vector<std::array<float, kFillDays>> rows;
   for (int count = 0; count < kMaxFillRecords; ++count) {
     if (read_fill(rec) != records::ReadStatus::Ok) break;
     rows.push_back(rec.days);

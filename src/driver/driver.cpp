@@ -101,6 +101,7 @@ void run() {
       case records::ReadStatus::Ok:
         break;
       case records::ReadStatus::End:
+        session::safe_point();  // the signal may have come with the end of input
         records::fatal("read", "standard input", "end of file");
       case records::ReadStatus::Bad:
         records::fatal("read", "standard input", "bad value");

@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <cstdio>
 #include <string>
 
 #include "compare/combine.h"
@@ -113,6 +114,24 @@ void run() {
     }
     station_run(reply);
   }
+}
+
+bool run_stations(const std::vector<std::string>& station_ids) {
+  bool all_valid = true;
+  for (const std::string& arg : station_ids) {
+    session::safe_point();
+    const std::string id = records::fit(arg, kStationIdWidth);
+    if (!valid_station_id(id)) {
+      records::write_list(kConsoleOut, {"Invalid station ID: ", id});
+      // Also on standard error, so that quiet mode does not hide it.
+      const std::string line = "drought: invalid station ID " + arg + "\r\n";
+      std::fputs(line.c_str(), stderr);
+      all_valid = false;
+      continue;
+    }
+    station_run(id);
+  }
+  return all_valid;
 }
 
 }  // namespace driver

@@ -211,6 +211,10 @@ void set_interrupt_hook(void (*hook)());
 void set_console_sink(std::string* sink);
 void set_console_source(const std::string* source);
 
+// Quiet mode: while muted, records written through number 6 are dropped
+// (standard output stays empty); standard error is not affected.
+void set_console_muted(bool muted);
+
 // ---------------------------------------------------------------------------
 // Warnings: one line on standard error, "drought: warning: <file><text>", at
 // most once per file until forget_warnings() (the start of a station run).

@@ -1,6 +1,7 @@
 #include "report/page.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -36,7 +37,7 @@ constexpr std::array<const char*, kSpiClasses> kSpiRanges{"&#8804; &#8722;2",
                                                           "1.5 to 2",
                                                           "&#8805; 2"};
 constexpr std::array<const char*, kPalmerClasses> kPalmerColours{"#8c510a", "#bf812d", "#dfc27d",
-                                                                 "#f0dfb0", "#c8c8c8", "#c7eae5",
+                                                                 "#f0dfb0", "#d9d2e9", "#c7eae5",
                                                                  "#80cdc1", "#35978f", "#01665e"};
 constexpr std::array<const char*, kPalmerClasses> kPalmerNames{
     "extreme drought (&#8804; &#8722;4)",
@@ -59,12 +60,24 @@ constexpr const char* kWetBar = "#35978f";
 constexpr std::array<const char*, kSpiClasses> kBandColours{
     "#ecd9bf", "#f4ead6", "#faf4e8", "#ffffff", "#e6f4f2", "#d2ebe8", "#b9e0dc"};
 
+// Appends a coordinate or tick value with at most one decimal ("12.5", "3", "-0.5").
+void put(std::string& out, double v) {
+  const long long tenths = std::llround(v * 10);
+  const long long whole = (tenths < 0 ? -tenths : tenths) / 10;
+  const int decimal = static_cast<int>((tenths < 0 ? -tenths : tenths) % 10);
+  if (tenths < 0) out += '-';
+  char buf[24];
+  auto end = std::to_chars(buf, buf + sizeof buf, whole).ptr;
+  if (decimal != 0) {
+    *end++ = '.';
+    *end++ = static_cast<char>('0' + decimal);
+  }
+  out.append(buf, end);
+}
+
 std::string num(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.1f", v);
-  std::string s(buf);
-  if (s.ends_with(".0")) s.resize(s.size() - 2);
-  if (s == "-0") s = "0";
+  std::string s;
+  put(s, v);
   return s;
 }
 
@@ -173,9 +186,17 @@ std::string grid_row(const std::vector<int>& classes, const char* const* colours
     std::size_t j = i + 1;
     while (j < classes.size() && classes[j] == classes[i]) ++j;
     const char* fill = classes[i] < 0 ? kMissingColour : colours[classes[i]];
-    out += "<rect x=\"" + num(x0 + static_cast<double>(i) * cell) + "\" y=\"" + num(y) +
-           "\" width=\"" + num(static_cast<double>(j - i) * cell) + "\" height=\"" + num(h) +
-           "\" fill=\"" + fill + "\"/>";
+    out += "<rect x=\"";
+    put(out, x0 + static_cast<double>(i) * cell);
+    out += "\" y=\"";
+    put(out, y);
+    out += "\" width=\"";
+    put(out, static_cast<double>(j - i) * cell);
+    out += "\" height=\"";
+    put(out, h);
+    out += "\" fill=\"";
+    out += fill;
+    out += "\"/>";
     i = j;
   }
   return out + "</g>\n";
@@ -269,8 +290,17 @@ std::string bars(const Axis& a, const Track* t, const Scale& s, double base, int
       const double x = a.x(c.year, c.month);
       if (!c.value.present || x < 0) continue;
       auto& d = paths[static_cast<std::size_t>(classify(c.value.number))];
-      d += "M" + num(x) + " " + num(s.y(base)) + "V" + num(s.y(c.value.number)) + "h" +
-           num(std::max(w * 0.8, 0.6)) + "V" + num(s.y(base)) + "Z";
+      d += 'M';
+      put(d, x);
+      d += ' ';
+      put(d, s.y(base));
+      d += 'V';
+      put(d, s.y(c.value.number));
+      d += 'h';
+      put(d, std::max(w * 0.8, 0.6));
+      d += 'V';
+      put(d, s.y(base));
+      d += 'Z';
     }
   }
   std::string out;
@@ -294,8 +324,10 @@ std::string line(const Axis& a, const Track* t, const Scale& s, const char* cls)
         prev = -2;
         continue;
       }
-      d += (i == prev + 1 ? "L" : "M") + num(x + a.month_width() / 2) + " " +
-           num(s.y(c.value.number));
+      d += i == prev + 1 ? 'L' : 'M';
+      put(d, x + a.month_width() / 2);
+      d += ' ';
+      put(d, s.y(c.value.number));
       prev = i;
     }
   }
@@ -329,7 +361,7 @@ std::string palmer(const Station& st, const Axis& a) {
   const double rx = symmetric_range(x, 4, 10);
   const Scale sx{-rx, rx, kTop, kTop + kPanel};
   out += svg_open(kTop + kPanel + kBottom, "Palmer X as monthly bars coloured by class");
-  out += value_axis(sx, rx > 6 ? 2 : 1, "Palmer X (no unit)");
+  out += value_axis(sx, rx > 4 ? 2 : 1, "Palmer X (no unit)");
   out += bars(a, x, sx, 0, kPalmerClasses, kPalmerColours.data(), palmer_class);
   out += year_axis(a, kTop, kTop + kPanel) + "</svg>\n";
   out +=
@@ -424,6 +456,10 @@ std::string stats_table(const Station& st) {
   out += "</tr></thead><tbody>\n";
   for (std::size_t p = 0; p < kPeriods; ++p) {
     out += "<tr><th>" + std::to_string(kPeriodMonths[p]) + "</th>";
+    if (!st.stats[p][0].present && !st.stats[p][1].present) {  // no month with both values
+      out += "<td colspan=\"12\" class=\"gap\">no month has both values</td></tr>\n";
+      continue;
+    }
     for (const Value& v : st.stats[p]) {
       out += v.present ? "<td>" + escape(v.text) + "</td>" : "<td class=\"gap\"></td>";
     }
@@ -469,7 +505,7 @@ p.legend{font-size:0.8em;margin:0.2em 0 0.6em;} p.legend span{margin-right:1em;w
 p.legend i{display:inline-block;width:12px;height:12px;border:1px solid #888;margin-right:4px;vertical-align:-2px;}
 p.legend .lt{font-weight:bold;} p.none{color:#a00;font-size:0.9em;}
 table{border-collapse:collapse;font-size:0.85em;} th,td{border:1px solid #ccc;padding:2px 6px;}
-td{text-align:right;font-variant-numeric:tabular-nums;} td.gap{background:#eee;}
+td{text-align:right;font-variant-numeric:tabular-nums;} td.gap{background:#eee;text-align:center;color:#555;}
 div.warn{border:1px solid #c60;background:#fff4e5;padding:4px 12px;margin:0.6em 0;}
 section{break-inside:avoid-page;}
 @media print{body{max-width:none;padding:0;} *{-webkit-print-color-adjust:exact;print-color-adjust:exact;}}

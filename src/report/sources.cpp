@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <utility>
 
 #include "records/records.h"
@@ -23,6 +24,8 @@ constexpr int kMonthsPerYear = 12;
 constexpr int kPercentYears = 200;  // years the percent-of-normal table holds
 constexpr int kDecileYears = 150;   // years the decile table holds
 constexpr int kStatRows = kPeriods;
+constexpr int kFirstYear = 1;  // years outside this range mark a damaged record
+constexpr int kLastYear = 9999;
 
 // Missing markers of the files.
 constexpr float kTableMissing = -9999.0f;  // monthly precipitation tables
@@ -53,13 +56,10 @@ bool to_value(std::string_view text, float marker, bool has_marker, Value& v) {
   if (has_marker && static_cast<float>(number) == marker) return true;
   v.present = true;
   v.number = number;
-  if (text.front() == '.') {
-    v.text = "0" + std::string(text);
-  } else if (text.starts_with("-.")) {
-    v.text = "-0" + std::string(text.substr(1));
-  } else {
-    v.text = text;
-  }
+  // A value written without its leading zero (".50", "-.50") gets it back.
+  const std::size_t point = text.starts_with("-.") ? 1 : text.starts_with(".") ? 0 : text.npos;
+  v.text = text;
+  if (point != text.npos) v.text.insert(point, 1, '0');
   return true;
 }
 
@@ -180,10 +180,9 @@ Track& track(Station& st, Index index, Series series, int period = 0) {
 }
 
 // One year of twelve monthly values after `skip` leading fields and the year.
-template <std::size_t N>
-bool year_row(const std::array<std::string, N>& f, std::size_t skip, float marker, Track& t) {
+bool year_row(std::span<const std::string> f, std::size_t skip, float marker, Track& t) {
   int year = 0;
-  if (!to_int(f[skip], year)) return false;
+  if (!to_int(f[skip], year) || year < kFirstYear || year > kLastYear) return false;
   for (int m = 0; m < kMonthsPerYear; ++m) {
     Cell c{year, m + 1, {}};
     if (!to_value(f[skip + 1 + static_cast<std::size_t>(m)], marker, true, c.value)) return false;
@@ -193,12 +192,14 @@ bool year_row(const std::array<std::string, N>& f, std::size_t skip, float marke
 }
 
 // One month: year, month, then the values of the given fields into the tracks.
-template <std::size_t N>
-bool month_row(const std::array<std::string, N>& f, float marker, bool has_marker,
+bool month_row(std::span<const std::string> f, float marker, bool has_marker,
                std::span<const std::pair<std::size_t, Track*>> into) {
   int year = 0;
   int month = 0;
-  if (!to_int(f[0], year) || !to_int(f[1], month)) return false;
+  if (!to_int(f[0], year) || !to_int(f[1], month) || year < kFirstYear || year > kLastYear ||
+      month < 1 || month > kMonthsPerYear) {
+    return false;
+  }
   for (const auto& [field, t] : into) {
     Cell c{year, month, {}};
     if (!to_value(f[field], marker, has_marker, c.value)) return false;

@@ -18,7 +18,11 @@ std::string csv_field(const std::string& text) {
 }  // namespace
 
 std::string tidy_table(const Station& station) {
-  std::string out = std::string(kTidyHeader) + "\n";
+  std::size_t cells = 0;
+  for (const Track& t : station.tracks) cells += t.cells.size();
+  std::string out;
+  out.reserve(cells * (station.id.size() + 40));  // a row is about this long
+  out += std::string(kTidyHeader) + "\n";
   const std::string id = csv_field(station.id);
   for (const Track& t : station.tracks) {
     const std::string tail = std::string(",") + index_name(t.index) + "," +

@@ -547,6 +547,57 @@ bool build_station(const Archive& archive, const Station& station, std::string_v
   return true;
 }
 
+void append_archive_line(std::string& out, std::string_view id, int year, int month,
+                         Element element, const std::array<int, kDays>& values,
+                         std::string_view quality) {
+  char buffer[16];
+  out += id;
+  std::snprintf(buffer, sizeof buffer, "%04d%02d", year, month);
+  out += buffer;
+  out += kElementNames[element];
+  for (int d = 0; d < kDays; ++d) {
+    std::snprintf(buffer, sizeof buffer, "%5d %c ", values[d],
+                  d < static_cast<int>(quality.size()) ? quality[d] : ' ');
+    out += buffer;
+  }
+  out += '\n';
+}
+
+std::string archive_from_daily(std::string_view daily, Format format,
+                               std::string_view long_prefix) {
+  std::string out;
+  for_each_line(daily, [&](std::string_view line, std::size_t number) {
+    std::vector<std::string_view> v;
+    for (std::size_t start = 0; start <= line.size();) {
+      const std::size_t comma = std::min(line.find(',', start), line.size());
+      v.push_back(line.substr(start, comma - start));
+      start = comma + 1;
+    }
+    const int element = v.size() == 7 + kDays && v[4].size() == 4 ? element_of(v[4].data()) : -1;
+    if (number == 1 || element < 0) return;
+    const auto number_of = [](std::string_view t) {
+      int n = 0;
+      std::from_chars(t.data(), t.data() + t.size(), n);
+      return n;
+    };
+    std::array<int, kDays> values{};
+    for (int d = 0; d < kDays; ++d) {
+      const int value = number_of(v[7 + static_cast<std::size_t>(d)]);
+      values[d] = value == kMissing          ? kArchiveMissing
+                  : format == Format::kShort ? value
+                  : element == kPrcp         ? tenths_mm_from_hundredths_inch(value)
+                  : element == kSnow         ? mm_from_tenths_inch(value)
+                  : element == kSnwd         ? mm_from_inches(value)
+                                             : tenths_celsius_from_fahrenheit(value);
+    }
+    const std::string id =
+        format == Format::kShort ? std::string(v[0]) : std::string(long_prefix) + std::string(v[0]);
+    append_archive_line(out, id, number_of(v[6]), number_of(v[5]), static_cast<Element>(element),
+                        values);
+  });
+  return out;
+}
+
 int write_stations(Archive& archive, const Settings& settings, std::string& log) {
   // Output IDs first, so that two stations with one ID are both refused.
   std::vector<std::string> ids(archive.stations.size());

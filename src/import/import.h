@@ -129,6 +129,18 @@ bool build_station(const Archive& archive, const Station& station, std::string_v
                    const StationInfo& info, int min_days, StationFiles& files,
                    std::string& messages, std::string& error);
 
+// Appends one archive line (its format follows from the length of id): values in the units of the
+// format, kArchiveMissing for a missing day; quality holds the quality flag of each day (blank:
+// none).
+void append_archive_line(std::string& out, std::string_view id, int year, int month,
+                         Element element, const std::array<int, kDays>& values,
+                         std::string_view quality = {});
+// The archive lines of a daily file (the inverse of an import): the short
+// format under the file's station numbers, or the long format, in metric
+// units, under long_prefix (5 characters) followed by the station number.
+std::string archive_from_daily(std::string_view daily, Format format,
+                               std::string_view long_prefix = "XX000");
+
 // How the output IDs are chosen.
 struct Settings {
   std::string out_dir = ".";

@@ -129,6 +129,12 @@ void add_line(Archive& archive, FileState& state, std::string_view line) {
     record.day[d] = value;
   }
 
+  // Archives hold the lines of a station together: try the previous one first.
+  if (archive.last_station < archive.stations.size()) {
+    Station& last = archive.stations[archive.last_station];
+    if (last.format == format && std::string_view(p, id_length) == last.source_id)
+      return last.records.push_back(record);
+  }
   std::string key;
   key.reserve(1 + id_length);
   key += format == Format::kShort ? 's' : 'l';
@@ -140,6 +146,7 @@ void add_line(Archive& archive, FileState& state, std::string_view line) {
     station.format = format;
     archive.stations.push_back(std::move(station));
   }
+  archive.last_station = it->second;
   archive.stations[it->second].records.push_back(record);
 }
 
@@ -464,26 +471,34 @@ bool build_station(const Archive& archive, const Station& station, std::string_v
   prefix += ',';
   append_int(prefix, elevation);
   prefix += ',';
+  // Written through a pointer into a buffer sized for the longest records.
+  constexpr std::size_t kLongestValues = 5 + 12 + (kDays + 1) * 12;
   std::string& daily = files.daily;
-  daily.clear();
-  daily.reserve(kDailyHeader.size() + kept.size() * (prefix.size() + 140));
-  daily += kDailyHeader;
+  daily.resize(kDailyHeader.size() + kept.size() * (prefix.size() + kLongestValues));
+  char* out = std::copy(kDailyHeader.begin(), kDailyHeader.end(), daily.data());
+  const auto put = [&out](long v) { out = std::to_chars(out, out + 24, v).ptr; };
   files.dropped_days = 0;
   for (std::uint32_t i : kept) {
     const Record& r = records[i];
     files.dropped_days += r.dropped;
-    daily += prefix;
-    daily += kElementNames[r.element];
-    daily += ',';
-    append_int(daily, r.month);
-    daily += ',';
-    append_int(daily, r.year);
+    out = std::copy(prefix.begin(), prefix.end(), out);
+    out = std::copy(kElementNames[r.element].begin(), kElementNames[r.element].end(), out);
+    *out++ = ',';
+    put(r.month);
+    *out++ = ',';
+    put(r.year);
     for (int d = 0; d < kDays; ++d) {
-      daily += ',';
-      append_int(daily, r.day[d]);
+      *out++ = ',';
+      const std::int32_t v = r.day[d];
+      if (v >= 0 && v < 10) {
+        *out++ = static_cast<char>('0' + v);
+      } else {
+        put(v);
+      }
     }
-    daily += '\n';
+    *out++ = '\n';
   }
+  daily.resize(static_cast<std::size_t>(out - daily.data()));
 
   // Monthly totals in hundredths of an inch: the sum of a complete month, the
   // scaled sum of a month with at least min_days days, else the mean of the

@@ -77,6 +77,7 @@ struct Archive {
   std::vector<Station> stations;                       // in order of first appearance
   std::unordered_map<std::string, std::size_t> index;  // format letter + source ID
   std::string messages;                                // warnings, one line each
+  std::size_t last_station = 0;  // the station of the previous line, tried first
 };
 
 // Reading state of one archive file.

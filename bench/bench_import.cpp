@@ -43,7 +43,7 @@ const Archive& archive() {
     Archive made;
     made.dir = fs::temp_directory_path() / ("bench_import." + std::to_string(getpid()));
     fs::create_directories(made.dir / "out");
-    made.file = (made.dir / "archive.dly").string();
+    made.file = (made.dir / "archive.txt").string();
     std::vector<std::string> texts;
     for (const char* id : kStations) {
       const std::string one = importer::archive_from_daily(

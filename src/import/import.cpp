@@ -88,9 +88,11 @@ void add_line(Archive& archive, FileState& state, std::string_view line) {
                                                          : Format::kUnknown;
   if (state.format == Format::kUnknown) state.format = format;
   if (format == Format::kUnknown || format != state.format) {
+    const std::string expected = state.format == Format::kLong    ? std::to_string(kLongLineLength)
+                                 : state.format == Format::kShort ? std::to_string(kShortLineLength)
+                                                                  : "264 or 269";
     warn(archive, state,
-         "line of " + std::to_string(line.size()) + " characters, expected " +
-             std::to_string(state.format == Format::kLong ? kLongLineLength : kShortLineLength));
+         "line of " + std::to_string(line.size()) + " characters, expected " + expected);
     return;
   }
   const int id_length = format == Format::kShort ? kShortIdLength : kLongIdLength;
@@ -424,9 +426,15 @@ bool build_station(const Archive& archive, const Station& station, std::string_v
                    std::string& messages, std::string& error) {
   const std::string_view latitude = trim(info.latitude), longitude = trim(info.longitude);
   long elevation = 0;
-  if (!is_decimal(latitude) || !is_decimal(longitude) ||
-      !round_decimal(info.elevation, elevation)) {
-    error = "latitude, longitude or elevation in the station list is not a number";
+  // The list marks an unknown elevation -999.9: written as the daily file's missing mark.
+  if (info.elevation == "-999.9") {
+    elevation = kMissing;
+  } else if (!round_decimal(info.elevation, elevation)) {
+    error = "elevation in the station list is not a number";
+    return false;
+  }
+  if (!is_decimal(latitude) || !is_decimal(longitude)) {
+    error = "latitude or longitude in the station list is not a number";
     return false;
   }
   const auto& records = station.records;

@@ -23,3 +23,12 @@ echo "== files written in $dir"
 for f in $(ls); do
   case " $(echo $inputs) " in *" $f "*) ;; *) ls -l "$f" ;; esac
 done
+# The station reports: a page and a tidy table for every station, when the
+# report program is given as the third argument.
+if [ -n "$3" ]; then
+  echo "== station reports"
+  "$3" $stations
+  ls -l *-report.html *-indices.csv
+  first=$(echo $stations | cut -d' ' -f1)
+  echo "== open this page in a browser: file://$(pwd)/$first-report.html"
+fi

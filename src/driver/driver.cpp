@@ -6,6 +6,7 @@
 #include "compare/combine.h"
 #include "compare/statistics.h"
 #include "compute/spicompute.h"
+#include "driver/session.h"
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
@@ -46,30 +47,48 @@ bool valid_station_id(std::string_view station_id) {
 }
 
 void station_run(std::string_view id) {
+  // A signal stops the run at the next safe point: between two stages.
+  using session::safe_point;
+  records::forget_warnings();
   const prep::DataSpan span = prep::readit(id);
+  safe_point();
   prep::spiformat(id);
+  safe_point();
 
   compute::spicompute(records::file_arg(id, "-spiformat.csv"), span.first_year);
   close_spi_value_files();
+  safe_point();
   prep::read_data(records::file_arg(id, "-spi-results.csv"), span.first_year, span.last_year);
+  safe_point();
 
   prep::spi_format_interp(id, span);
+  safe_point();
   compute::spicompute(records::file_arg(id, "-spi-interpolated.csv"), span.first_year);
   close_spi_value_files();
+  safe_point();
   prep::read_data(records::file_arg(id, "-spi-results-int.csv"), span.first_year, span.last_year);
+  safe_point();
 
   compare::combine(id);
+  safe_point();
   compare::statistics(id);
+  safe_point();
 
   monthly_indices(records::file_arg(id, "-spiformat.csv"));
+  safe_point();
   monthly_indices(records::file_arg(id, "-spi-interpolated.csv"));
+  safe_point();
 
   pdsi::pdsiform(id);
+  safe_point();
   pdsi::pdi_vers1(id);
 
   records::write_list(kConsoleOut, {"Data begins in", span.first_month, "/", span.first_year});
   records::write_list(kConsoleOut, {"Data ends in  ", span.last_month, "/", span.last_year});
   records::write_list(kConsoleOut);
+  // Every file of the run, the collecting files included, complete on disk
+  // before the next prompt: a write failure shows up in the station causing it.
+  records::flush_all();
 }
 
 void run() {
@@ -77,11 +96,13 @@ void run() {
   // slash or a null value only, as every list-directed read does.
   std::string reply(kStationIdWidth, ' ');
   for (;;) {
+    session::safe_point();
     records::write_list(kConsoleOut, {"Enter 6-digit station ID or exit: "});
     switch (records::read_list(kConsoleIn, {records::Target::text(reply, kStationIdWidth)})) {
       case records::ReadStatus::Ok:
         break;
       case records::ReadStatus::End:
+        session::safe_point();  // the signal may have come with the end of input
         records::fatal("read", "standard input", "end of file");
       case records::ReadStatus::Bad:
         records::fatal("read", "standard input", "bad value");
@@ -98,6 +119,7 @@ void run() {
 bool run_stations(const std::vector<std::string>& station_ids) {
   bool all_valid = true;
   for (const std::string& arg : station_ids) {
+    session::safe_point();
     const std::string id = records::fit(arg, kStationIdWidth);
     if (!valid_station_id(id)) {
       records::write_list(kConsoleOut, {"Invalid station ID: ", id});

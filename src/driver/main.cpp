@@ -1,11 +1,15 @@
 // Entry point of drought: the command line, the prompt loop or the stations
-// given as arguments, and the one place where a fatal
-// input/output failure becomes a diagnostic and exit status 2.
+// given as arguments, and the one place where a fatal failure or a signal
+// becomes a diagnostic and an exit status.
+#include <unistd.h>
+
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "driver/driver.h"
 #include "driver/options.h"
+#include "driver/session.h"
 #include "records/records.h"
 #include "version.h"
 
@@ -14,22 +18,30 @@ namespace {
 constexpr int kFatalStatus = 2;
 constexpr int kRefusedStatus = 1;  // a station ID given as argument was refused
 
-int fail(const char* what) {
-  std::string line = std::string("drought: ") + what + "\r\n";
-  std::fputs(line.c_str(), stderr);
-  return kFatalStatus;
+// Completes and closes every file, then prints the one diagnostic: a failure
+// while completing the files after a first one prints nothing more.
+int finish(const std::string& what, int status) {
+  try {
+    records::close_all();
+  } catch (const records::FatalError&) {
+  } catch (const std::bad_alloc&) {
+  }
+  const std::string line = "drought: " + what + "\r\n";
+  [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, line.data(), line.size());
+  return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const driver::Options options = driver::parse_options(argc, argv);
-  if (!options.error.empty()) return fail(options.error.c_str());
+  if (!options.error.empty()) return finish(options.error, kFatalStatus);
   if (options.help || options.version) {
     const std::string text = options.help ? driver::usage_text() : "drought " DROUGHT_VERSION "\n";
     return std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0 ? kFatalStatus : 0;
   }
   try {
+    driver::session::start();
     if (options.quiet) records::set_console_muted(true);
     bool all_valid = true;
     if (options.station_ids.empty()) {
@@ -40,13 +52,10 @@ int main(int argc, char** argv) {
     records::close_all();
     return all_valid ? 0 : kRefusedStatus;
   } catch (const records::FatalError& e) {
-    // Files already written stay as they are: complete them before leaving.
-    const int status = fail(e.what());
-    try {
-      records::close_all();
-    } catch (const records::FatalError& again) {
-      fail(again.what());
-    }
-    return status;
+    return finish(e.what(), kFatalStatus);
+  } catch (const driver::session::Interrupted& i) {
+    return finish("interrupted by " + driver::session::signal_name(i.signal), 128 + i.signal);
+  } catch (const std::bad_alloc&) {
+    return finish("out of memory", kFatalStatus);
   }
 }

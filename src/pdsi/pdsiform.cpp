@@ -76,6 +76,7 @@ std::array<ElementTable, kElements> read_elements(const std::string& name) {
     const records::ReadStatus status = records::read_list(
         kDailyUnit, {station, latitude, longitude, elevation, records::Target::text(element, 4),
                      month, year, std::span<int>(day)});
+    if (status == records::ReadStatus::Bad) records::warn_rest_ignored(kDailyUnit);
     if (status != records::ReadStatus::Ok) break;
     for (int e = 0; e < kElements; ++e) {
       if (element == kElementCodes[e]) {

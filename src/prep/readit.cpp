@@ -88,7 +88,9 @@ DataSpan readit(std::string_view station_id) {
 
   std::vector<PrcpRow> prcp;
   for (int count = 0; count < kMaxDailyRecords; ++count) {
-    if (read_daily(rec) != records::ReadStatus::Ok) break;
+    const records::ReadStatus status = read_daily(rec);
+    if (status == records::ReadStatus::Bad) records::warn_rest_ignored(kDailyUnit);
+    if (status != records::ReadStatus::Ok) break;
     if (records::text_equal(rec.element, "PRCP")) {
       prcp.push_back(PrcpRow{rec.station, rec.year, rec.month, rec.days});
     }
@@ -115,14 +117,14 @@ DataSpan readit(std::string_view station_id) {
     return a;
   }();
 
-  // Walk the calendar from the first month of the span to December of the last
-  // year. A row is written when its month comes up; the pointer stops at a row
-  // out of calendar order, and every later month becomes a gap record.
+  // Walk the calendar from the first month of the span as read (a month 0 or
+  // a negative one included) to December of the last year. A row is written
+  // when its month comes up; the pointer stops at a row out of calendar
+  // order, and every later month becomes a gap record.
   std::size_t next = 0;
   bool first_month_of_walk = true;
   for (int year = span.first_year; year <= span.last_year; ++year) {
-    for (int month = 1; month <= 12; ++month) {
-      if (year == span.first_year && month < span.first_month) continue;
+    for (int month = year == span.first_year ? span.first_month : 1; month <= 12; ++month) {
       if (first_month_of_walk) {
         first_month_of_walk = false;
         if (!prcp.empty()) {

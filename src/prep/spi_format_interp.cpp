@@ -40,15 +40,17 @@ void spi_format_interp(std::string_view station_id, const DataSpan& span) {
   for (int count = 0; count < kMaxMonthlyRecords; ++count) {
     int number = 0, other_int = 0, month = 0, year = 0;
     float other1 = 0, other2 = 0, inches = 0;
-    if (records::read_list(kMonthlyUnit, {number, other1, other2, other_int, month, year,
-                                          inches}) != records::ReadStatus::Ok) {
-      break;
-    }
+    const records::ReadStatus status =
+        records::read_list(kMonthlyUnit, {number, other1, other2, other_int, month, year, inches});
+    if (status == records::ReadStatus::Bad) records::warn_rest_ignored(kMonthlyUnit);
+    if (status != records::ReadStatus::Ok) break;
     station = number;
     if (inside_span(year, month, span)) {
       values.push_back(records::round_to_float(double(inches) * 100.0));
     }
   }
+  if (records::was_missing(kMonthlyUnit))
+    records::warn(monthly_name, ": No such file or directory; the interpolated series is empty");
   records::close(kMonthlyUnit);
 
   records::open(kTableUnit, std::string(station_id) + "-spi-interpolated.csv");

@@ -88,6 +88,8 @@ void spiformat(std::string_view station_id) {
   // the monthly indices never read a table that an earlier run left behind.
   records::start_output(kTableUnit);
   records::open(kGapListUnit, std::string(station_id) + "-msgdata.csv");
+  // The list holds this run's gap days only, and is empty without any.
+  records::start_output(kGapListUnit);
 
   // Each month inside the span takes the next daily row in file order; the
   // row's own year and month are not looked at. A month left without a row

@@ -192,6 +192,19 @@ void close_all();
 bool is_attached(int unit);
 std::string attached_name(int unit);
 
+// Hands the records written so far to the system for every file being
+// written, and the console output, keeping the files attached (complete on
+// disk at the end of a station run). A failure is fatal.
+void flush_all();
+
+// Whether the file attached to the number was missing when it was read (it
+// read as empty).
+bool was_missing(int unit);
+
+// Called when a signal interrupts the wait for a line of standard input. It
+// may throw to end the read; when it returns, the wait goes on.
+void set_interrupt_hook(void (*hook)());
+
 // Console redirection for tests: while set, records written through number 6
 // are appended to *sink instead of standard output, and number 5 reads from
 // source instead of standard input. nullptr restores the real console.
@@ -201,6 +214,19 @@ void set_console_source(const std::string* source);
 // Quiet mode: while muted, records written through number 6 are dropped
 // (standard output stays empty); standard error is not affected.
 void set_console_muted(bool muted);
+
+// ---------------------------------------------------------------------------
+// Warnings: one line on standard error, "drought: warning: <file><text>", at
+// most once per file until forget_warnings() (the start of a station run).
+
+void warn(std::string_view file, std::string_view text);
+// The warning for a read of the number that stopped at a record that cannot
+// be read (status Bad): its line, the value as diagnostics show it, and that
+// the rest of the file is ignored.
+void warn_rest_ignored(int unit);
+void forget_warnings();
+// Tests: while set, warnings are appended to *sink instead.
+void set_warning_sink(std::string* sink);
 
 // ---------------------------------------------------------------------------
 // Texts and names.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <new>
 #include <optional>
 
 #include "records/emit.h"
@@ -23,6 +24,7 @@ constexpr std::size_t kFlushSize = 1 << 20;
 constexpr std::string_view kRecordEnd = "\r\n";
 constexpr std::string_view kStdinName = "standard input";
 constexpr std::string_view kStdoutName = "standard output";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 struct Unit {
   bool attached = false;
@@ -39,6 +41,7 @@ struct Unit {
   bool replay = false;                   // console: hand out the last line again
   std::string bad_value;                 // the value a Bad read stopped at
   long bad_record = 0;
+  bool missing = false;  // the file did not exist when it was loaded
 
   // Output.
   int out = -1;  // the descriptor of a file being written
@@ -67,6 +70,7 @@ Unit g_console_out = [] {
 }();
 std::string* g_sink = nullptr;
 const std::string* g_source = nullptr;
+void (*g_interrupt_hook)() = nullptr;
 bool g_console_muted = false;
 
 std::string errno_text(int err) { return std::strerror(err); }
@@ -140,8 +144,7 @@ void flush(Unit& u) {
       // Quiet mode: the records are dropped, standard output stays empty.
     } else if (g_sink) {
       g_sink->append(u.buffer);
-    } else if (std::fwrite(u.buffer.data(), 1, u.buffer.size(), stdout) != u.buffer.size() ||
-               std::fflush(stdout) != 0) {
+    } else if (!write_all(STDOUT_FILENO, u.buffer)) {
       int err = errno;
       u.buffer.clear();
       fatal("write", kStdoutName, errno_text(err));
@@ -230,7 +233,8 @@ void load(Unit& u) {
   });
   const int fd = ::open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) return;  // a missing file reads as empty
+    u.missing = errno == ENOENT;
+    if (u.missing) return;  // a missing file reads as empty
     fatal("read", u.name, errno_text(errno));
   }
   // The whole file in one read when its size is known, then whatever more
@@ -269,6 +273,21 @@ void load(Unit& u) {
   u.text = u.data;
 }
 
+// Loads the file of the unit; a file that does not fit in memory is fatal,
+// and its memory is given back first so that the other files can still be
+// completed. A UTF-8 byte order mark at its very start is skipped.
+void load_or_fail(Unit& u) {
+  if (u.loaded) return;
+  try {
+    load(u);
+  } catch (const std::bad_alloc&) {
+    std::string().swap(u.data);
+    u.text = {};
+    fatal("read", u.name, "out of memory");
+  }
+  if (u.text.starts_with(kByteOrderMark)) u.pos = kByteOrderMark.size();
+}
+
 // The next record of the unit without its end, or nothing at end of file.
 std::optional<std::string_view> next_record(Unit& u) {
   if (u.console && !g_source) {
@@ -282,13 +301,29 @@ std::optional<std::string_view> next_record(Unit& u) {
     u.data.clear();
     int c;
     bool any = false;
-    while ((c = std::getc(stdin)) != EOF) {
-      any = true;
-      if (c == '\n') break;
-      u.data += static_cast<char>(c);
+    try {
+      for (;;) {
+        if ((c = std::getc(stdin)) != EOF) {
+          any = true;
+          if (c == '\n') break;
+          u.data += static_cast<char>(c);
+        } else if (std::ferror(stdin) && errno == EINTR) {
+          // A signal while the operator is waited for: the hook may end the
+          // read; otherwise the wait goes on.
+          std::clearerr(stdin);
+          if (g_interrupt_hook) g_interrupt_hook();
+        } else {
+          break;
+        }
+      }
+    } catch (const std::bad_alloc&) {
+      std::string().swap(u.data);
+      fatal("read", kStdinName, "out of memory");
     }
     if (!any) return std::nullopt;
     if (c == '\n' && !u.data.empty() && u.data.back() == '\r') u.data.pop_back();
+    if (u.record_number == 0 && u.data.starts_with(kByteOrderMark))
+      u.data.erase(0, kByteOrderMark.size());
     u.last = 0;
     ++u.record_number;
     return std::string_view(u.data);
@@ -298,7 +333,7 @@ std::optional<std::string_view> next_record(Unit& u) {
   else if (u.out >= 0)
     return std::nullopt;  // a file being written has no more records
   else
-    load(u);
+    load_or_fail(u);
   if (u.pos >= u.text.size()) return std::nullopt;
   std::size_t start = u.pos;
   const void* nl = std::memchr(u.text.data() + start, '\n', u.text.size() - start);
@@ -347,7 +382,8 @@ std::string shown(std::string_view value) {
 void must(int unit, ReadStatus status) {
   if (status == ReadStatus::Ok) return;
   Unit& u = reader(unit);
-  if (status == ReadStatus::End) fatal("read", u.name, "end of file");
+  if (status == ReadStatus::End)
+    fatal("read", u.name, u.missing ? errno_text(ENOENT) : std::string("end of file"));
   fatal("read", u.name,
         "bad value '" + shown(u.bad_value) + "' in record " + std::to_string(u.bad_record));
 }
@@ -496,5 +532,29 @@ void set_console_source(const std::string* source) {
   g_console_in.record_number = 0;
   g_console_in.text = source ? std::string_view(*source) : std::string_view();
 }
+
+}  // namespace records
+
+namespace records {
+
+void flush_all() {
+  for_each_unit([](Unit& u) {
+    if (u.attached && u.out >= 0) flush(u);
+  });
+  flush(g_console_out);
+}
+
+bool was_missing(int unit) {
+  const Unit* u = attached_unit(unit);
+  return u != nullptr && u->missing;
+}
+
+void warn_rest_ignored(int unit) {
+  const Unit& u = reader(unit);
+  warn(u.name, " line " + std::to_string(u.bad_record) + ": bad value '" + shown(u.bad_value) +
+                   "'; the rest of the file is ignored");
+}
+
+void set_interrupt_hook(void (*hook)()) { g_interrupt_hook = hook; }
 
 }  // namespace records

@@ -721,8 +721,7 @@ def main():
         for suffix in ("fill-prcp", "spiformat", "spi-interpolated", "spi-results", "spi-results-int", "spi-stats",
                        "pctnorm", "pctnormint", "PRN", "EDI", "EDIint", "deciles", "decilesint", "pdsiformat", "pdsi"):
             expected_names.add("%s-%s.csv" % (station, suffix))
-        if gaps:
-            expected_names.add(station + "-msgdata.csv")
+        expected_names.add(station + "-msgdata.csv")  # empty without gap days
     present = set(os.listdir(EXP))
     for name in sorted(present - expected_names):
         fail("%s: a file the run should not write" % name)
@@ -736,8 +735,7 @@ def main():
         compare(station + "-fill-prcp.csv", fill_text, fixed_layout(L_FILL))
         table_layout = fixed_layout(L_TABLE)
         compare(station + "-spiformat.csv", table_text(obs), table_layout)
-        if gaps:
-            compare(station + "-msgdata.csv", ["%4d,%2d,%2d," % g for g in gaps], fixed_layout(L_MSGDATA))
+        compare(station + "-msgdata.csv", ["%4d,%2d,%2d," % g for g in gaps], fixed_layout(L_MSGDATA))
         compare(station + "-spi-interpolated.csv", table_text(interp), table_layout)
 
         # Results: the interpolated run's first form, and the combined table.

@@ -5,6 +5,7 @@
 #include "compare/combine.h"
 #include "compare/statistics.h"
 #include "compute/spicompute.h"
+#include "driver/reference.h"
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
@@ -32,10 +33,10 @@ void close_spi_value_files() {
 }
 
 // The three monthly indices over one monthly precipitation table.
-void monthly_indices(const std::string& table_arg) {
-  indices::percentnormal(table_arg);
+void monthly_indices(const std::string& table_arg, const records::YearRange& reference) {
+  indices::percentnormal(table_arg, reference);
   indices::computeedi(table_arg);
-  indices::deciles(table_arg);
+  indices::deciles(table_arg, reference);
 }
 
 }  // namespace
@@ -44,24 +45,26 @@ bool valid_station_id(std::string_view station_id) {
   return station_id.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
-void station_run(std::string_view id) {
+void station_run(std::string_view id, const std::optional<records::YearRange>& requested) {
   const prep::DataSpan span = prep::readit(id);
+  const records::YearRange reference =
+      reference_years(requested, id, span.first_year, span.last_year);
   prep::spiformat(id);
 
-  compute::spicompute(records::file_arg(id, "-spiformat.csv"), span.first_year);
+  compute::spicompute(records::file_arg(id, "-spiformat.csv"), span.first_year, reference);
   close_spi_value_files();
   prep::read_data(records::file_arg(id, "-spi-results.csv"), span.first_year, span.last_year);
 
   prep::spi_format_interp(id, span);
-  compute::spicompute(records::file_arg(id, "-spi-interpolated.csv"), span.first_year);
+  compute::spicompute(records::file_arg(id, "-spi-interpolated.csv"), span.first_year, reference);
   close_spi_value_files();
   prep::read_data(records::file_arg(id, "-spi-results-int.csv"), span.first_year, span.last_year);
 
   compare::combine(id);
   compare::statistics(id);
 
-  monthly_indices(records::file_arg(id, "-spiformat.csv"));
-  monthly_indices(records::file_arg(id, "-spi-interpolated.csv"));
+  monthly_indices(records::file_arg(id, "-spiformat.csv"), reference);
+  monthly_indices(records::file_arg(id, "-spi-interpolated.csv"), reference);
 
   pdsi::pdsiform(id);
   pdsi::pdi_vers1(id);
@@ -71,7 +74,7 @@ void station_run(std::string_view id) {
   records::write_list(kConsoleOut);
 }
 
-void run() {
+void run(const std::optional<records::YearRange>& reference) {
   // The reply keeps its previous value when the operator answers with a
   // slash or a null value only, as every list-directed read does.
   std::string reply(kStationIdWidth, ' ');
@@ -90,7 +93,7 @@ void run() {
       records::write_list(kConsoleOut, {"Invalid station ID: ", reply});
       continue;
     }
-    station_run(reply);
+    station_run(reply, reference);
   }
 }
 

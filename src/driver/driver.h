@@ -5,7 +5,10 @@
 // last month of the data, until the operator answers "exit".
 #pragma once
 
+#include <optional>
 #include <string_view>
+
+#include "records/years.h"
 
 namespace driver {
 
@@ -14,7 +17,7 @@ inline constexpr std::size_t kStationIdWidth = 6;
 
 // Runs the prompt loop until the reply "exit". Input/output failures raise
 // records::FatalError (end of standard input at the prompt included).
-void run();
+void run(const std::optional<records::YearRange>& reference = std::nullopt);
 
 // Whether the station ID can prefix file names in the current directory: it
 // must not contain '/', '\' or a NUL byte.
@@ -22,6 +25,9 @@ bool valid_station_id(std::string_view station_id);
 
 // One station run: every stage, in order, for the 6-character station ID.
 // Prints the data span lines at its end.
-void station_run(std::string_view station_id);
+// With a reference period, the SPI fits, monthly normals and decile pool use
+// the part of it that lies in the station's data years.
+void station_run(std::string_view station_id,
+                 const std::optional<records::YearRange>& reference = std::nullopt);
 
 }  // namespace driver

@@ -26,7 +26,7 @@ TEST(ReferencePeriod, NormalsAndPoolComeFromTheReferenceYears) {
   indices::percentnormal(kObserved, {1991, 1992});
   const auto pct = testing_support::read_records("ST0001-pctnorm.csv");
   ASSERT_EQ(pct.size(), 4u);
-  EXPECT_EQ(pct[0].substr(0, 12), "1991,100.00,");  // normal of 1991-1992: 100
+  EXPECT_EQ(pct[0].substr(0, 12), "1991,100.00,");         // normal of 1991-1992: 100
   EXPECT_EQ(pct[1].substr(0, 19), "1992,100.00,131.25,");  // 21 against (11 + 21) / 2
   EXPECT_EQ(pct[2].substr(0, 12), "1993,400.00,");
 

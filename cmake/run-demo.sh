@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs drought on every bundled example station in one program run, in the
-# scratch directory given, then lists the files it wrote.
+# scratch directory given, says what to open first, then lists the files it
+# wrote.
 # usage: run-demo.sh <drought executable> <scratch directory>
 set -e
 exe=$1
@@ -10,6 +11,14 @@ stations=$(ls *_PRCP.csv | sed 's/_PRCP\.csv$//')
 inputs=$(ls)
 echo "== console dialogue (replies: $(echo $stations) exit)"
 { for s in $stations; do echo "$s"; done; echo exit; } | "$exe"
+echo "== where to look"
+echo "The results are in $dir, one set of files per station, listed below."
+echo "Open first the 60-year station 100113 (synthetic, see examples/README.md):"
+echo "  $dir/100113-spi-results.csv  SPI of 1 to 24 months, observed and interpolated side by side"
+echo "  $dir/100113-spi-stats.csv    twelve statistics per period comparing the two"
+echo "  $dir/100113-pdsi.csv         Palmer Z and X per month"
+echo "The short stations (4 to 6 years) cannot fill the 24-month period: hence the"
+echo "fitting messages above. 'man -l doc/drought.1' describes every file and column."
 echo "== files written in $dir"
 for f in $(ls); do
   case " $(echo $inputs) " in *" $f "*) ;; *) ls -l "$f" ;; esac

@@ -1,5 +1,6 @@
 #include "driver/driver.h"
 
+#include <cstdio>
 #include <string>
 
 #include "compare/combine.h"
@@ -95,6 +96,24 @@ void run(const std::optional<records::YearRange>& reference) {
     }
     station_run(reply, reference);
   }
+}
+
+bool run_stations(const std::vector<std::string>& station_ids,
+                  const std::optional<records::YearRange>& reference) {
+  bool all_valid = true;
+  for (const std::string& arg : station_ids) {
+    const std::string id = records::fit(arg, kStationIdWidth);
+    if (!valid_station_id(id)) {
+      records::write_list(kConsoleOut, {"Invalid station ID: ", id});
+      // Also on standard error, so that quiet mode does not hide it.
+      const std::string line = "drought: invalid station ID " + arg + "\r\n";
+      std::fputs(line.c_str(), stderr);
+      all_valid = false;
+      continue;
+    }
+    station_run(id, reference);
+  }
+  return all_valid;
 }
 
 }  // namespace driver

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "records/years.h"
 
@@ -18,6 +20,13 @@ inline constexpr std::size_t kStationIdWidth = 6;
 // Runs the prompt loop until the reply "exit". Input/output failures raise
 // records::FatalError (end of standard input at the prompt included).
 void run(const std::optional<records::YearRange>& reference = std::nullopt);
+
+// Runs the stations given on the command line, in order, as if each had been
+// typed at the prompt (cut or padded to 6 characters, an invalid ID refused
+// with the same line), without prompts and without reading standard input.
+// Returns false when an ID was refused; the other stations still run.
+bool run_stations(const std::vector<std::string>& station_ids,
+                  const std::optional<records::YearRange>& reference = std::nullopt);
 
 // Whether the station ID can prefix file names in the current directory: it
 // must not contain '/', '\' or a NUL byte.

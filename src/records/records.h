@@ -198,6 +198,10 @@ std::string attached_name(int unit);
 void set_console_sink(std::string* sink);
 void set_console_source(const std::string* source);
 
+// Quiet mode: while muted, records written through number 6 are dropped
+// (standard output stays empty); standard error is not affected.
+void set_console_muted(bool muted);
+
 // ---------------------------------------------------------------------------
 // Texts and names.
 

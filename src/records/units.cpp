@@ -67,6 +67,7 @@ Unit g_console_out = [] {
 }();
 std::string* g_sink = nullptr;
 const std::string* g_source = nullptr;
+bool g_console_muted = false;
 
 std::string errno_text(int err) { return std::strerror(err); }
 
@@ -135,7 +136,9 @@ bool write_all(int fd, std::string_view bytes) {
 void flush(Unit& u) {
   if (u.buffer.empty()) return;
   if (u.console) {
-    if (g_sink) {
+    if (g_console_muted) {
+      // Quiet mode: the records are dropped, standard output stays empty.
+    } else if (g_sink) {
       g_sink->append(u.buffer);
     } else if (std::fwrite(u.buffer.data(), 1, u.buffer.size(), stdout) != u.buffer.size() ||
                std::fflush(stdout) != 0) {
@@ -478,6 +481,11 @@ std::string attached_name(int unit) {
 void set_console_sink(std::string* sink) {
   flush(g_console_out);
   g_sink = sink;
+}
+
+void set_console_muted(bool muted) {
+  flush(g_console_out);
+  g_console_muted = muted;
 }
 
 void set_console_source(const std::string* source) {

@@ -89,7 +89,7 @@ std::set<std::string> WholeRun::inputs_;
 ProgramResult WholeRun::result_;
 
 TEST_F(WholeRun, EndsNormallyWithoutDiagnostics) {
-  EXPECT_EQ(inputs_.size(), 8u) << "the eight example station files";
+  EXPECT_EQ(inputs_.size(), 10u) << "the ten example station files";
   EXPECT_EQ(result_.status, 0);
   EXPECT_EQ(result_.err, "");
 }

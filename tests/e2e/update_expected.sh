@@ -6,7 +6,7 @@
 #
 #   tests/e2e/update_expected.sh [path/to/drought]
 #
-# The run is the one the test makes: the eight example station files copied into
+# The run is the one the test makes: the ten example station files copied into
 # a fresh directory, one program run with the replies below (727930 twice, so the
 # collecting fort files hold ten SPI runs), standard output kept as console.txt.
 set -eu

@@ -15,13 +15,15 @@ std::string drought_exe() {
   return exe;
 }
 
-ProgramResult run_drought(const std::filesystem::path& dir, const std::string& input) {
+ProgramResult run_drought(const std::filesystem::path& dir, const std::string& input,
+                          const std::string& args) {
   const auto in = dir / ".stdin";
   const auto out = dir / ".stdout";
   const auto err = dir / ".stderr";
   write_file(in, input);
-  const std::string command = "cd '" + dir.string() + "' && '" + drought_exe() + "' < '" +
-                              in.string() + "' > '" + out.string() + "' 2> '" + err.string() + "'";
+  const std::string command = "cd '" + dir.string() + "' && '" + drought_exe() + "' " + args +
+                              " < '" + in.string() + "' > '" + out.string() + "' 2> '" +
+                              err.string() + "'";
   const int raw = std::system(command.c_str());
   ProgramResult result;
   if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);

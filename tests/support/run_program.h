@@ -16,7 +16,9 @@ struct ProgramResult {
 // The path of the drought executable under test (from DROUGHT_EXE).
 std::string drought_exe();
 
-// Runs the executable in dir with input on standard input.
-ProgramResult run_drought(const std::filesystem::path& dir, const std::string& input);
+// Runs the executable in dir with input on standard input; args, already
+// quoted for the shell, follow the program name.
+ProgramResult run_drought(const std::filesystem::path& dir, const std::string& input,
+                          const std::string& args = "");
 
 }  // namespace testing_support

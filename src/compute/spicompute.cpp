@@ -117,7 +117,18 @@ void read(int incode, std::span<float> series, int unit, float fill, float missi
   }
 }
 
-void spicompute(std::string_view file_arg, int first_year) {
+FitSlots fit_slots(int first_year, const records::YearRange& reference) {
+  // Slots of the reference years, clamped to the series; 64-bit so that no
+  // year can overflow. An empty range (first > last) fits nothing.
+  const auto slot_of = [first_year](int year) {
+    return std::clamp<std::int64_t>(12 * (std::int64_t{year} - first_year), -12, kSpiSlots);
+  };
+  return FitSlots{static_cast<int>(slot_of(reference.first)),
+                  static_cast<int>(slot_of(reference.last) + 11)};
+}
+
+void spicompute(std::string_view file_arg, int first_year, const records::YearRange& reference) {
+  const FitSlots fit = fit_slots(first_year, reference);
   records::open(kTableUnit, records::trim_name(file_arg), records::Presence::MustExist);
   std::array<float, kSpiSlots> series;
   SpiPeriod result;
@@ -128,7 +139,7 @@ void spicompute(std::string_view file_arg, int first_year) {
          station, end_flag);
     for (int k = 1; k <= static_cast<int>(kNrun.size()); ++k) {
       const int nrun = kNrun[static_cast<std::size_t>(k - 1)];
-      spipe3(nrun, series, kSpiFill, kSpiYears, result);
+      spipe3(nrun, series, kSpiFill, kSpiYears, result, fit);
       for (int m = 0; m < 12; ++m) {
         const std::size_t c = static_cast<std::size_t>(m);
         const auto& l = result.lmom[c];

@@ -16,6 +16,9 @@
 #include <span>
 #include <string_view>
 
+#include "compute/spipe3.h"
+#include "records/years.h"
+
 namespace compute {
 
 // The accumulation periods in months, in the order of every SPI file.
@@ -30,7 +33,14 @@ inline constexpr float kTableMissing = -9999.0f;  // missing month in the table
 inline constexpr int kListHundredths = 1;
 inline constexpr int kColumnValues = 2;
 
-void spicompute(std::string_view file_arg, int first_year);
+// reference: the years whose sums are fitted (every year by default); the
+// fitted distributions transform every year.
+void spicompute(std::string_view file_arg, int first_year,
+                const records::YearRange& reference = records::kAllYears);
+
+// The slots of the series (first slot: January of first_year) that lie in the
+// reference years.
+FitSlots fit_slots(int first_year, const records::YearRange& reference);
 
 // Reads one station block (consecutive records of one station number) from the
 // file on `unit` into series (12 * nyears slots, nyears limited by the size of

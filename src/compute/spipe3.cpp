@@ -27,7 +27,8 @@ int sample_step(int nrun) {
 
 }  // namespace
 
-void spipe3(int nrun, std::span<const float> series, float missing, int nyears, SpiPeriod& out) {
+void spipe3(int nrun, std::span<const float> series, float missing, int nyears, SpiPeriod& out,
+            FitSlots fit) {
   const double miss = missing;
   nyears = std::clamp(nyears, 0, std::min<int>(kSpiYears, static_cast<int>(series.size() / 12)));
   const int nslots = 12 * nyears;
@@ -73,6 +74,10 @@ void spipe3(int nrun, std::span<const float> series, float missing, int nyears, 
       const double v = sums[static_cast<std::size_t>(s)];
       if (v == miss) {
         s += 12;
+        continue;
+      }
+      if (s < fit.first || s > fit.last) {  // a window outside the reference years
+        s += step;
         continue;
       }
       ++n;

@@ -37,9 +37,19 @@ struct SpiPeriod {
   std::array<float, kSpiSlots> accum{};
 };
 
+// The slots (0-based, inclusive) whose sums may enter the fit of their
+// calendar month: the months of the reference years. The candidate windows
+// are chosen over the whole series first, then only those ending inside this
+// range are counted and fitted; every slot is transformed.
+struct FitSlots {
+  int first = 0;
+  int last = kSpiSlots - 1;
+};
+
 // SPI of period length nrun (1 to 72 months; longer periods step by whole
 // multiples of 12 months) over the first 12 * nyears slots of series.
 // nyears is limited to kSpiYears and to the length of series.
-void spipe3(int nrun, std::span<const float> series, float missing, int nyears, SpiPeriod& out);
+void spipe3(int nrun, std::span<const float> series, float missing, int nyears, SpiPeriod& out,
+            FitSlots fit = {});
 
 }  // namespace compute

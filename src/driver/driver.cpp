@@ -6,6 +6,7 @@
 #include "compare/combine.h"
 #include "compare/statistics.h"
 #include "compute/spicompute.h"
+#include "driver/reference.h"
 #include "driver/session.h"
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
@@ -34,10 +35,10 @@ void close_spi_value_files() {
 }
 
 // The three monthly indices over one monthly precipitation table.
-void monthly_indices(const std::string& table_arg) {
-  indices::percentnormal(table_arg);
+void monthly_indices(const std::string& table_arg, const records::YearRange& reference) {
+  indices::percentnormal(table_arg, reference);
   indices::computeedi(table_arg);
-  indices::deciles(table_arg);
+  indices::deciles(table_arg, reference);
 }
 
 }  // namespace
@@ -46,16 +47,18 @@ bool valid_station_id(std::string_view station_id) {
   return station_id.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
 }
 
-void station_run(std::string_view id) {
+void station_run(std::string_view id, const std::optional<records::YearRange>& requested) {
   // A signal stops the run at the next safe point: between two stages.
   using session::safe_point;
   records::forget_warnings();
   const prep::DataSpan span = prep::readit(id);
+  const records::YearRange reference =
+      reference_years(requested, id, span.first_year, span.last_year);
   safe_point();
   prep::spiformat(id);
   safe_point();
 
-  compute::spicompute(records::file_arg(id, "-spiformat.csv"), span.first_year);
+  compute::spicompute(records::file_arg(id, "-spiformat.csv"), span.first_year, reference);
   close_spi_value_files();
   safe_point();
   prep::read_data(records::file_arg(id, "-spi-results.csv"), span.first_year, span.last_year);
@@ -63,7 +66,7 @@ void station_run(std::string_view id) {
 
   prep::spi_format_interp(id, span);
   safe_point();
-  compute::spicompute(records::file_arg(id, "-spi-interpolated.csv"), span.first_year);
+  compute::spicompute(records::file_arg(id, "-spi-interpolated.csv"), span.first_year, reference);
   close_spi_value_files();
   safe_point();
   prep::read_data(records::file_arg(id, "-spi-results-int.csv"), span.first_year, span.last_year);
@@ -74,9 +77,9 @@ void station_run(std::string_view id) {
   compare::statistics(id);
   safe_point();
 
-  monthly_indices(records::file_arg(id, "-spiformat.csv"));
+  monthly_indices(records::file_arg(id, "-spiformat.csv"), reference);
   safe_point();
-  monthly_indices(records::file_arg(id, "-spi-interpolated.csv"));
+  monthly_indices(records::file_arg(id, "-spi-interpolated.csv"), reference);
   safe_point();
 
   pdsi::pdsiform(id);
@@ -91,7 +94,7 @@ void station_run(std::string_view id) {
   records::flush_all();
 }
 
-void run() {
+void run(const std::optional<records::YearRange>& reference) {
   // The reply keeps its previous value when the operator answers with a
   // slash or a null value only, as every list-directed read does.
   std::string reply(kStationIdWidth, ' ');
@@ -112,11 +115,12 @@ void run() {
       records::write_list(kConsoleOut, {"Invalid station ID: ", reply});
       continue;
     }
-    station_run(reply);
+    station_run(reply, reference);
   }
 }
 
-bool run_stations(const std::vector<std::string>& station_ids) {
+bool run_stations(const std::vector<std::string>& station_ids,
+                  const std::optional<records::YearRange>& reference) {
   bool all_valid = true;
   for (const std::string& arg : station_ids) {
     session::safe_point();
@@ -129,7 +133,7 @@ bool run_stations(const std::vector<std::string>& station_ids) {
       all_valid = false;
       continue;
     }
-    station_run(id);
+    station_run(id, reference);
   }
   return all_valid;
 }

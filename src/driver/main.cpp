@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
     if (options.quiet) records::set_console_muted(true);
     bool all_valid = true;
     if (options.station_ids.empty()) {
-      driver::run();
+      driver::run(options.reference);
     } else {
-      all_valid = driver::run_stations(options.station_ids);
+      all_valid = driver::run_stations(options.station_ids, options.reference);
     }
     records::close_all();
     return all_valid ? 0 : kRefusedStatus;

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "driver/reference.h"
+
 namespace driver {
 
 Options parse_options(int argc, const char* const* argv) {
@@ -19,6 +21,14 @@ Options parse_options(int argc, const char* const* argv) {
       o.version = true;
     } else if (arg == "-q" || arg == "--quiet") {
       o.quiet = true;
+    } else if (arg == "--reference" || arg.starts_with("--reference=")) {
+      // The value follows as the next argument or after '='.
+      const bool joined = arg.size() > 11;
+      const std::string_view value = joined ? arg.substr(12) : (i + 1 < argc ? argv[++i] : "");
+      o.reference = parse_reference(value);
+      if (!o.reference && o.error.empty())
+        o.error = "--reference " + std::string(value) +
+                  ": expected FIRST-LAST, two years with FIRST not after LAST (see drought --help)";
     } else {
       if (o.error.empty()) o.error = "unknown option " + std::string(arg) + " (see drought --help)";
     }
@@ -34,6 +44,10 @@ const char* usage_text() {
          "With IDs it runs those stations in order, without prompts, and ends.\n"
          "\n"
          "  -q, --quiet   nothing on standard output (diagnostics still on standard error)\n"
+         "  --reference FIRST-LAST\n"
+         "                fit the SPI and take the monthly normals and the decile pool\n"
+         "                from these years only (for example 1981-2010); every year is\n"
+         "                still computed, EDI and the Palmer index use every year\n"
          "  -h, --help    show this text and end\n"
          "      --version show the version and end\n"
          "  --            end of options: every further argument is a station ID\n"

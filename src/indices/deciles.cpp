@@ -42,9 +42,13 @@ Classes cut_classes(std::span<const float> sorted) {
   return cls;
 }
 
-// The highest class whose bounds hold the total.
+// The highest class whose bounds hold the total. A total outside the pool
+// (possible only when the pool holds the reference years alone) is in the
+// lowest or the highest class rather than left without a code.
 int code_of(const Classes& cls, int total) {
   const float t = static_cast<float>(total);
+  if (t < cls.lower[0]) return 1;
+  if (t > cls.upper[9]) return 10;
   int code = kMissingCode;
   for (int k = 0; k < 10; ++k)
     if (cls.lower[k] <= t && t <= cls.upper[k]) code = k + 1;
@@ -53,7 +57,7 @@ int code_of(const Classes& cls, int total) {
 
 }  // namespace
 
-void deciles(std::string_view table_arg) {
+void deciles(std::string_view table_arg, const records::YearRange& reference) {
   static const records::Layout kDecileRecord{"I6,',',I4,',',12(I3,',')"};
 
   const std::string station = records::station_of(table_arg);
@@ -66,9 +70,11 @@ void deciles(std::string_view table_arg) {
 
   std::vector<float> pool;
   pool.reserve(kMaxPool);
-  for (int i = 0; i < table.n; ++i)
+  for (int i = 0; i < table.n; ++i) {
+    if (!reference.contains(table.year[i])) continue;
     for (int t : table.total[i])
       if (t != kMissingTotal) pool.push_back(static_cast<float>(t));
+  }
   heapsort(pool);
 
   // With fewer than 10 values no class can be formed: every month is -99.

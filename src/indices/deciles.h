@@ -10,11 +10,13 @@
 #include <string_view>
 
 #include "indices/heapsort.h"
+#include "records/years.h"
 
 namespace indices {
 
 // table_arg: the 30-character blank-padded file-name argument; its first 6
 // characters are the station ID.
-void deciles(std::string_view table_arg);
+// reference: the years of the pool (every year by default).
+void deciles(std::string_view table_arg, const records::YearRange& reference = records::kAllYears);
 
 }  // namespace indices

@@ -27,14 +27,15 @@ MonthlyTable read_monthly_table(int unit, int max_years) {
   return table;
 }
 
-std::array<float, 12> monthly_normals(const MonthlyTable& table) {
+std::array<float, 12> monthly_normals(const MonthlyTable& table,
+                                      const records::YearRange& reference) {
   std::array<float, 12> normal{};
   for (int m = 0; m < 12; ++m) {
     float sum = 0.0f;
     int count = 0;
     for (int i = 0; i < table.n; ++i) {
       const int t = table.total[i][m];
-      if (t == kMissingTotal) continue;
+      if (t == kMissingTotal || !reference.contains(table.year[i])) continue;
       sum = records::round_to_float(double(sum) + double(t));
       ++count;
     }

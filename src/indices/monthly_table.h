@@ -8,6 +8,8 @@
 
 #include <array>
 
+#include "records/years.h"
+
 namespace indices {
 
 inline constexpr int kMissingTotal = -9999;
@@ -26,8 +28,10 @@ struct MonthlyTable {
 // that record and everything after it are ignored.
 MonthlyTable read_monthly_table(int unit, int max_years);
 
-// The mean of the non-missing totals of each calendar month over every year
-// read, summed in single precision. A month without any total has the normal 0.
-std::array<float, 12> monthly_normals(const MonthlyTable& table);
+// The mean of the non-missing totals of each calendar month over the years
+// read that lie in the reference years (every year by default), summed in
+// single precision. A month without any total has the normal 0.
+std::array<float, 12> monthly_normals(const MonthlyTable& table,
+                                      const records::YearRange& reference = records::kAllYears);
 
 }  // namespace indices

@@ -16,7 +16,7 @@ constexpr float kMissingPercent = -99.0f;
 
 }  // namespace
 
-void percentnormal(std::string_view table_arg) {
+void percentnormal(std::string_view table_arg, const records::YearRange& reference) {
   static const records::Layout kPercentRecord{"I4,',',12(F6.2,',')"};
 
   const std::string station = records::station_of(table_arg);
@@ -26,7 +26,7 @@ void percentnormal(std::string_view table_arg) {
   records::open(kTableUnit, table_name);
   const MonthlyTable table = read_monthly_table(kTableUnit, kMaxTableYears);
   records::close(kTableUnit);
-  const std::array<float, 12> normal = monthly_normals(table);
+  const std::array<float, 12> normal = monthly_normals(table, reference);
 
   records::open(kPercentUnit, station + (observed ? "-pctnorm.csv" : "-pctnormint.csv"));
   for (int i = 0; i < table.n; ++i) {

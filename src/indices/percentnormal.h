@@ -9,10 +9,14 @@
 
 #include <string_view>
 
+#include "records/years.h"
+
 namespace indices {
 
 // table_arg: the 30-character blank-padded file-name argument; its first 6
 // characters are the station ID.
-void percentnormal(std::string_view table_arg);
+// reference: the years of the monthly normals (every year by default).
+void percentnormal(std::string_view table_arg,
+                   const records::YearRange& reference = records::kAllYears);
 
 }  // namespace indices

@@ -31,6 +31,12 @@ TEST(CommandLine, OptionsPrintTheirTextAndStatus) {
       {"-x", 2, "", "drought: unknown option -x (see drought --help)\r\n"},
       {"--quiet --verbose 123456", 2, "",
        "drought: unknown option --verbose (see drought --help)\r\n"},
+      {"--reference 2010-1981", 2, "",
+       "drought: --reference 2010-1981: expected FIRST-LAST, two years with FIRST not after "
+       "LAST (see drought --help)\r\n"},
+      {"--reference=19x1-2010", 2, "",
+       "drought: --reference 19x1-2010: expected FIRST-LAST, two years with FIRST not after "
+       "LAST (see drought --help)\r\n"},
   };
   for (const auto& c : cases) {
     auto result = run_drought(dir.path(), "exit\n", c.args);
@@ -91,6 +97,35 @@ TEST(CommandLine, StationArgumentsWriteTheFilesOfTheDialogue) {
   auto quiet_dialogue = run_drought(dir.path() / "quiet", "exit\n", "-q");
   EXPECT_EQ(quiet_dialogue.status, 0);
   EXPECT_EQ(quiet_dialogue.out, "");
+}
+
+// A reference period holding every data year fits exactly what a run without
+// one fits; one partly outside the data is cut with a warning, one wholly
+// outside is fatal.
+TEST(CommandLine, ReferencePeriodAgainstTheDataYears) {
+  TempDir dir;
+  const fs::path examples = fs::path(DROUGHT_SOURCE_DIR) / "examples";
+  for (const char* run : {"all", "span", "part"}) {
+    fs::create_directory(dir.path() / run);
+    for (const char* f : {"100111.csv", "100111_PRCP.csv"})
+      fs::copy_file(examples / f, dir.path() / run / f);
+  }
+  ASSERT_EQ(run_drought(dir.path() / "all", "", "-q 100111").status, 0);
+  auto span = run_drought(dir.path() / "span", "", "-q --reference 1900-2100 100111");
+  EXPECT_EQ(span.status, 0);
+  EXPECT_TRUE(outputs(dir.path() / "span") == outputs(dir.path() / "all"));
+  EXPECT_NE(span.err.find("drought: warning: reference period 1900-2100 lies partly outside the "
+                          "data of station 100111 ("),
+            std::string::npos)
+      << span.err;
+
+  auto part = run_drought(dir.path() / "part", "", "-q --reference 1000-1001 100111");
+  EXPECT_EQ(part.status, 2);
+  EXPECT_EQ(part.err.rfind("drought: reference period 1000-1001: no year in the data of station "
+                           "100111 (",
+                           0),
+            0u)
+      << part.err;
 }
 
 }  // namespace

@@ -26,25 +26,6 @@ std::vector<std::string> stats(const std::string& table) {
 
 }  // namespace
 
-TEST(ComparisonStatistics, IdenticalSeriesAgreePerfectly) {
-  testing_support::TempDir dir;
-  // The 24-month values missing from the third month's interpolated series
-  // and the fourth month's observed series: only period 7 leaves them out.
-  std::string third = combined("3.00", "3.00"), fourth = combined("4.00", "4.00");
-  third.replace(third.rfind(", 3.00,"), 7, ",-99.00,");
-  fourth.replace(fourth.find(", 4.00,", 40), 7, ",-99.00,");
-  const auto recs = stats(combined("1.00", "1.00") + combined("2.00", "2.00") + third + fourth +
-                          combined("5.00", "5.00"));
-  ASSERT_EQ(recs.size(), 8u);
-  EXPECT_EQ(recs[0], "rmean,imean,r2,RMSE,MAE,DMSE,DMAE,E,RMSD,MBE,MAXdi,>0.5");
-  const std::string perfect =
-      "      1.00,      0.00,      0.00,      1.00,      1.00,      1.00,      0.00,      0.00,"
-      "      0.00,   0";
-  for (std::size_t k = 1; k <= 6; ++k) EXPECT_EQ(recs[k], "      3.00,      3.00," + perfect);
-  EXPECT_EQ(recs[7], "      2.67,      2.67," + perfect);  // 8 / 3
-  EXPECT_EQ(recs[7].size(), 125u);
-}
-
 TEST(ComparisonStatistics, ConstantDifferenceOfPointThree) {
   testing_support::TempDir dir;
   // n = 12, interpolated = observed + 0.3. By hand: rmean 0.25, imean 0.55;

@@ -97,14 +97,6 @@ TEST(PalmerIndex, UncalibratedSeriesGivesTheHeaderOnly) {
   EXPECT_EQ(run(), kHeaderOnly);
 }
 
-TEST(PalmerIndex, DroughtIndexRecursion) {
-  // X = Z / 3, then 0.897 X + Z / 3: with Z = 3 every month X runs 1, 1.897,
-  // 2.7016, ... towards 1 / (1 - 0.897) = 9.7087.
-  const std::vector<float> x = pdsi::palmer_x(std::vector<float>(300, 3.0f));
-  const records::Layout f82{"4F8.2"};
-  EXPECT_EQ(records::format(f82, {x[0], x[1], x[2], x[299]}), "    1.00    1.90    2.70    9.71");
-}
-
 // Each of the four CAFEC products is stored as a 4-byte real before they are
 // combined. With these coefficients and potentials the rounded products give
 // 311.167236328125, while one rounding of the exact combination gives

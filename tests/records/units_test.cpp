@@ -38,15 +38,6 @@ TEST(RecordOutput, RecordsEndWithCrLf) {
   EXPECT_EQ(read_file("out.csv"), "1948,x\r\nabcd\r\n\r\nopen\r\n");
 }
 
-TEST(RecordOutput, ManyRecordsSurviveTheBuffer) {
-  TempDir dir;
-  for (int i = 0; i < 30000; ++i) records::write(81, Layout("I6"), {i});
-  records::close(81);
-  std::string text = read_file("fort.81");
-  ASSERT_EQ(text.size(), 30000u * 8u);
-  EXPECT_EQ(text.substr(text.size() - 8), " 29999\r\n");
-}
-
 TEST(FileNumbers, UnattachedNumberWritesFortFile) {
   TempDir dir;
   write_file("fort.12", "old\r\n");
@@ -146,18 +137,4 @@ TEST(RecordInput, EndBadAndStepBack) {
             "read x.csv: bad value 'abc' in record 3");
   must_read_columns(89, kInt, {a});
   EXPECT_EQ(fatal_text([&] { must_read_columns(89, kInt, {a}); }), "read x.csv: end of file");
-}
-
-TEST(RecordInput, ReaderSeesRecordsWrittenThroughAnotherNumber) {
-  TempDir dir;
-  records::open(90, "shared.csv");
-  records::write(90, kInt, {42});
-  records::open(91, "shared.csv");
-  int v = 0;
-  EXPECT_EQ(read_list(91, {v}), ReadStatus::Ok);
-  EXPECT_EQ(v, 42);
-  // The same file on a third number starts again at its first record.
-  records::open(92, "shared.csv");
-  EXPECT_EQ(read_list(92, {v}), ReadStatus::Ok);
-  EXPECT_EQ(v, 42);
 }

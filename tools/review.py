@@ -212,21 +212,21 @@ def compare(name, expected, layouts):
             return
 
 
-def layout_of(spec):
-    text, length = spec
+def layout_of(desc):
+    text, length = desc
     lay = parse_layout(text)
     if sum(field_width(it) for it in lay) != length:
         raise ValueError("layout %s is not %d characters long" % (text, length))
     return lay
 
 
-def fixed_layout(spec):
-    lay = layout_of(spec)
+def fixed_layout(desc):
+    lay = layout_of(desc)
     return lambda i, rec: lay
 
 
-def header_then(spec, header_count=1, trailing_empty=False):
-    lay = layout_of(spec)
+def header_then(desc, header_count=1, trailing_empty=False):
+    lay = layout_of(desc)
 
     def pick(i, rec):
         if i < header_count or (trailing_empty and rec == ""):

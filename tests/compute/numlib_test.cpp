@@ -257,6 +257,13 @@ TEST(LMoments, PlottingPositionEstimates) {
   EXPECT_DOUBLE_EQ(m[1], 55.0 / 32.0);
   EXPECT_NEAR(m[2], 1329.0 / 4400.0, 1e-14);
   EXPECT_NEAR(m[3], 2383.0 / 35200.0, 1e-14);
+  // More than 20 L-moments: refused, never written past the array.
+  Console console;
+  std::vector<double> sample(30, 1.0), many(21, 9.0);
+  sample[0] = 2.0;
+  compute::samlmr(sample, 30, many, -0.0, 1e-30, ifail);
+  EXPECT_EQ(ifail, 1);
+  EXPECT_EQ(many[20], 9.0);
 }
 
 // ---------------------------------------------------------------------------

@@ -257,4 +257,5 @@ TEST(IntegerOutput, EveryWidthAndDigitCountAgreesWithTheLibraryDigits) {
   // A field as wide as the widest short one, and wider (the general way).
   EXPECT_EQ(one("I64", -12), std::string(61, ' ') + "-12");
   EXPECT_EQ(one("I70.40", 7), std::string(30, ' ') + std::string(39, '0') + "7");
+  EXPECT_EQ(one("I70.70", 7), std::string(69, '0') + "7");  // exactly filled
 }

@@ -41,10 +41,4 @@ fi
 printf '%s\n' "${targets[@]}" | xargs -P "$JOBS" -I{} bash -c '
   echo "link {}"; $CXX $FLAGS_TEXT -Ifuzz fuzz/{}.cpp '"${objects[*]}"' -o "$OUT/{}"'
 
-# The corpus seed generator: the same objects, without the fuzzing driver.
-if [[ ! -f $OUT/seedgen || fuzz/seedgen.cpp -nt $OUT/seedgen || ${objects[0]} -nt $OUT/seedgen ]]; then
-  echo "link seedgen"
-  $CXX ${FLAGS_TEXT/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,} fuzz/seedgen.cpp "${objects[@]}" \
-    -o "$OUT/seedgen"
-fi
 echo "built: ${targets[*]} in $OUT/"

@@ -6,7 +6,7 @@
 # Usage: fuzz/run.sh [seconds] [target ...]     (default 60 s, every target)
 # JOBS=2 runs two targets at a time. The corpus of each target is kept in
 # fuzz-build/corpus/<target> and grows from run to run; it starts from the
-# example stations (run through the stages by seedgen) and fuzz/seeds/<target>.
+# example stations and the end-to-end test's expected files (fuzz-build/seeds/).
 # Logs go to fuzz-build/logs/, inputs that fail to fuzz-build/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,29 +24,46 @@ else
   for f in fuzz/*_fuzz.cpp; do targets+=("$(basename "$f" .cpp)"); done
 fi
 
-[[ -d $OUT/seeds ]] || "$OUT/seedgen" "$PWD/examples" "$OUT/seeds"
-mkdir -p "$OUT/logs" "$OUT/artifacts"
-
-# Longest input of each target: room for the largest seed (a year of the
-# daily series and its station file; four years of SPI results).
-max_len() {
-  case $1 in
-    pdi_fuzz) echo 24000 ;;
-    compare_fuzz) echo 20000 ;;
-    *) echo 8192 ;;
-  esac
+# Seeds of the stage groups (see stages_fuzz.cpp): a parameter line, then the
+# files separated by NUL bytes, the daily files cut to their first year.
+seed() { # name parameters file...
+  local name=$1 params=$2 f first=1
+  shift 2
+  { printf '%s\n' "$params"
+    for f in "$@"; do
+      ((first)) || printf '\0'
+      first=0
+      case $f in *[0-9].csv) head -n 49 "$f" ;; *) cat "$f" ;; esac
+    done; } >"$OUT/seeds/stages_fuzz/$name"
 }
+if [[ ! -d $OUT/seeds ]]; then
+  mkdir -p "$OUT/seeds/stages_fuzz"
+  E=tests/e2e/expected
+  for daily in examples/[0-9]*[0-9].csv; do
+    id=$(basename "$daily" .csv)
+    span=$(awk -F, 'NR == 1 { a = $6 " " $5 } END { print a, $6, $5 }' "examples/${id}_PRCP.csv")
+    first=${span%% *}
+    seed "$id-0" 0 "$daily"
+    seed "$id-1" 1 "$daily"
+    seed "$id-2" "2 $span" "examples/${id}_PRCP.csv"
+    seed "$id-3" "3 $first" "$E/$id-spiformat.csv"
+    seed "$id-4" 4 "$E/$id-spiformat.csv"
+    seed "$id-4i" "4 1" "$E/$id-spi-interpolated.csv"
+    seed "$id-5" 5 "$E/$id-PRN.csv"
+    seed "$id-6" 6 "$E/$id-pdsiformat.csv" "$daily"
+    seed "$id-7" 7 "$E/$id-spi-results.csv" "$E/$id-spi-results-int.csv" "$E/$id-spi-results.csv"
+  done
+  seed fort-8 "8 2011 2011" $E/fort.12 $E/fort.22 $E/fort.32 $E/fort.42 $E/fort.52 $E/fort.62 $E/fort.72
+fi
+mkdir -p "$OUT/logs" "$OUT/artifacts"
 
 run_one() {
   local t=$1 corpus=$OUT/corpus/$1 log=$OUT/logs/$1.log
   mkdir -p "$corpus"
-  local dirs=("$corpus")
-  [[ -d $OUT/seeds/$t ]] && dirs+=("$OUT/seeds/$t")
-  [[ -d fuzz/seeds/$t ]] && dirs+=("$PWD/fuzz/seeds/$t")
   local status=0
-  "$OUT/$t" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 \
-    -max_len="$(max_len "$t")" -print_final_stats=1 -artifact_prefix="$OUT/artifacts/$t-" \
-    "${dirs[@]}" >"$log" 2>&1 || status=$?
+  "$OUT/$t" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2048 -max_len=24000 \
+    -print_final_stats=1 -artifact_prefix="$OUT/artifacts/$t-" "$corpus" "$OUT/seeds/$t" \
+    >"$log" 2>&1 || status=$?
   local execs cov ft
   execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | grep -o '[0-9]*' || echo '?')
@@ -56,7 +73,7 @@ run_one() {
   printf '%-18s %6ss  execs %-10s cov %-6s ft %-6s %s\n' "$t" "$SECONDS_EACH" "$execs" "$cov" \
     "$ft" "$result"
 }
-export -f run_one max_len
+export -f run_one
 export OUT SECONDS_EACH
 
 printf '%s\n' "${targets[@]}" | xargs -P "$JOBS" -I{} bash -c 'run_one {}'

@@ -26,46 +26,6 @@ std::vector<std::string> stats(const std::string& table) {
 
 }  // namespace
 
-TEST(ComparisonStatistics, IdenticalSeriesAgreePerfectly) {
-  testing_support::TempDir dir;
-  // The 24-month values missing from the third month's interpolated series
-  // and the fourth month's observed series: only period 7 leaves them out.
-  std::string third = combined("3.00", "3.00"), fourth = combined("4.00", "4.00");
-  third.replace(third.rfind(", 3.00,"), 7, ",-99.00,");
-  fourth.replace(fourth.find(", 4.00,", 40), 7, ",-99.00,");
-  const auto recs = stats(combined("1.00", "1.00") + combined("2.00", "2.00") + third + fourth +
-                          combined("5.00", "5.00"));
-  ASSERT_EQ(recs.size(), 8u);
-  EXPECT_EQ(recs[0], "rmean,imean,r2,RMSE,MAE,DMSE,DMAE,E,RMSD,MBE,MAXdi,>0.5");
-  const std::string perfect =
-      "      1.00,      0.00,      0.00,      1.00,      1.00,      1.00,      0.00,      0.00,"
-      "      0.00,   0";
-  for (std::size_t k = 1; k <= 6; ++k) EXPECT_EQ(recs[k], "      3.00,      3.00," + perfect);
-  EXPECT_EQ(recs[7], "      2.67,      2.67," + perfect);  // 8 / 3
-  EXPECT_EQ(recs[7].size(), 125u);
-}
-
-TEST(ComparisonStatistics, ConstantDifferenceOfPointThree) {
-  testing_support::TempDir dir;
-  // n = 12, interpolated = observed + 0.3. By hand: rmean 0.25, imean 0.55;
-  // deviations from rmean are +-0.15, +-0.45, ..., +-1.65, so Sxx = 12.87 and
-  // A = sum (|I - rmean| + |O - rmean|)^2 = 52.65; RMSE = sqrt(12 * 0.09 / 10)
-  // = 0.329, MAE = 3.6 / 10, DMSE = 1 - 1.08 / 52.65 = 0.979,
-  // DMAE = 1 - 0.36 * 12 / 52.65 = 0.918, E = 1 - 1.08 / 12.87 = 0.916.
-  std::string table;
-  for (int m = 0; m < 12; ++m) {
-    table += combined(std::to_string(m * 0.3 - 1.4), std::to_string(m * 0.3 - 1.1));
-  }
-  EXPECT_EQ(stats(table)[1],
-            "      0.25,      0.55,      1.00,      0.33,      0.36,      0.98,      0.92,"
-            "      0.92,      0.30,      0.30,      0.30,   0");
-  // Differences 0.5, 0.51, -0.5 and -0.51: MAXdi 0.51, two counted.
-  EXPECT_EQ(stats(combined("0.00", "0.50") + combined("1.00", "1.51") + combined("2.00", "1.50") +
-                  combined("3.00", "2.49"))[1]
-                .substr(110),
-            "      0.51,   2");
-}
-
 TEST(ComparisonStatistics, SumsAreKeptInFourBytes) {
   testing_support::TempDir dir;
   // 1e8 + 1 is 1e8 again in a 4-byte sum (the spacing there is 8), so the sum

@@ -18,19 +18,6 @@ using testing_support::TempDir;
 
 const std::string kPrompt = " Enter 6-digit station ID or exit: \r\n";
 
-TEST(Dialogue, ExitEndsTheProgramNormally) {
-  TempDir dir;
-  for (const char* reply : {"exit\n", "exit   \n", "exit, more text\n", "exit", "exit\r\n",
-                            "  exit\n", "\n\nexit\n", "'exit'\n"}) {
-    auto result = run_drought(dir.path(), reply);
-    EXPECT_EQ(result.status, 0) << reply;
-    EXPECT_EQ(result.out, kPrompt) << reply;
-    EXPECT_EQ(result.err, "") << reply;
-  }
-  // Nothing is written for "exit".
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
 TEST(Dialogue, EndOfInputAtThePromptIsFatal) {
   TempDir dir;
   auto result = run_drought(dir.path(), "");

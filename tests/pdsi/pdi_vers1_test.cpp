@@ -19,9 +19,7 @@ namespace {
 
 const std::vector<std::string> kHeaderOnly{" YEAR,MONTH,Z(ANOMALY),X(PDI) "};
 
-// Days FROM to TO of YEAR, as written by
-//   python3 tests/pdsi/palmer_reference.py fixture 100111 YEAR:FROM:TO ...
-// a seasonal temperature cycle, rain on every third day varying from year to
+// Days FROM to TO of YEAR: a seasonal temperature cycle, rain on every third day varying from year to
 // year, no temperature on days 91 to 121 (all of April), no minimum
 // temperature on the even days from 152 to 181; latitude 40.
 void write_series(const std::vector<std::array<int, 3>>& spans) {
@@ -50,8 +48,9 @@ std::vector<std::string> run() {
 
 }  // namespace
 
-// Expected records: fixture 1899:1:365 1900:1:366 1901:32:365 1902:1:365
-// 1903:1:200, then `palmer_reference.py index 100111`. 1900 is a leap year;
+// Expected records: the series of 1899:1:365 1900:1:366 1901:32:365
+// 1902:1:365 1903:1:200 run through index() of tools/review_palmer.py, an
+// independent computation in 4-byte steps. 1900 is a leap year;
 // 1901 lacks its January, so its days are absorbed and give no month; the
 // series ends in the middle of July 1903, which is dropped. Every April has
 // no temperature (PE 0, its rain still counts) and no loss (delta 0).
@@ -96,53 +95,6 @@ TEST(PalmerIndex, UncalibratedSeriesGivesTheHeaderOnly) {
   }
   write_file("100111-pdsiformat.csv", cold);
   EXPECT_EQ(run(), kHeaderOnly);
-}
-
-TEST(PalmerIndex, UnreadableOrMissingInputIsFatal) {
-  testing_support::TempDir dir;
-  write_series({{1951, 1, 31}});
-  write_file("100111.csv", "HEADER\n");  // no data record for the latitude
-  EXPECT_THROW(pdsi::pdi_vers1("100111"), records::FatalError);
-  records::close_all();
-  write_series({{1951, 1, 31}});
-  write_file("100111-pdsiformat.csv", "1952,  1,    x.5,    1.0,    0.0,    0.0\r\n");
-  EXPECT_THROW(pdsi::pdi_vers1("100111"), records::FatalError);
-  records::close_all();
-  std::filesystem::remove("100111-pdsiformat.csv");
-  EXPECT_THROW(pdsi::pdi_vers1("100111"), records::FatalError);
-}
-
-TEST(PalmerIndex, DroughtIndexRecursion) {
-  // X = Z / 3, then 0.897 X + Z / 3: with Z = 3 every month X runs 1, 1.897,
-  // 2.7016, ... towards 1 / (1 - 0.897) = 9.7087.
-  const std::vector<float> x = pdsi::palmer_x(std::vector<float>(300, 3.0f));
-  const records::Layout f82{"4F8.2"};
-  EXPECT_EQ(records::format(f82, {x[0], x[1], x[2], x[299]}), "    1.00    1.90    2.70    9.71");
-}
-
-TEST(WaterBalance, StoragesMoveByTheLossOrRecharge) {
-  // ET, R, PR, RO, PRO, L, PL, then the storages at the month's end.
-  auto expect = [](float p, float pe, pdsi::Soil soil, const std::vector<float>& want) {
-    const pdsi::Balance b = pdsi::water_balance(p, pe, soil);
-    EXPECT_EQ(
-        (std::vector<float>{b.et, b.r, b.pr, b.ro, b.pro, b.l, b.pl, soil.surface, soil.under}),
-        want);
-  };
-  // P = PE: nothing moves; PL = 25 + 25 x 125 / 150.
-  expect(50, 50, {}, {50, 0, 0, 0, 150, 0, 25.0f + 125.0f / 6.0f, 25, 125});
-  // Deficit: Ls = 10, Lu = (40 - 10) x 60 / 150 = 12; PL = 10 + 35 x 60 / 150.
-  expect(5, 45, {10, 60}, {27, 0, 80, 0, 70, 22, 24, 0, 48});
-  // The underlying loss cannot exceed what the layer holds.
-  expect(0, 200, {0, 5}, {5, 0, 145, 0, 5, 5, 5, 0, 0});
-  // Surplus: Rs = 5, Ru = 5, the other 50 runs off; PL = 20 + 20 x 120 / 150.
-  expect(100, 40, {20, 120}, {40, 10, 10, 50, 140, 0, 36, 25, 125});
-}
-
-TEST(PotentialEvapotranspiration, ThornthwaiteWithDayLengthCorrection) {
-  // 12 h of daylight over 30 days, or 6 h over 60: f = 1; PE = 1.6 x (10 T / I)^a cm.
-  EXPECT_EQ(pdsi::potential_evapotranspiration(5.0f, 12.0f, 30, 50.0f, 1.7f), 16.0f);
-  EXPECT_EQ(pdsi::potential_evapotranspiration(10.0f, 6.0f, 60, 50.0f, 1.0f), 32.0f);
-  EXPECT_EQ(pdsi::potential_evapotranspiration(-0.5f, 12.0f, 30, 50.0f, 1.7f), 0.0f);
 }
 
 // Each of the four CAFEC products is stored as a 4-byte real before they are

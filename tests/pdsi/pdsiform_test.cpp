@@ -54,39 +54,6 @@ void expect_series(const std::string& text, std::size_t rows,
 
 }  // namespace
 
-TEST(PdsiformSeries, LinesTheElementsUp) {
-  testing_support::TempDir dir;
-  // TMAX starts in March 1950, PRCP (112 hundredths in January 1951) and
-  // TMIN in January 1950: the series starts on 1 January 1951.
-  // A PRCP record of 1949 is skipped.
-  std::string late = daily("PRCP", 12, 1949, {});
-  for (int i = 0; i < 14; ++i) {
-    const int m = i % 12 + 1, y = 1950 + i / 12;
-    late += daily("PRCP", m, y, {100 + i}) + daily("TMIN", m, y, {32});
-    if (i >= 2) late += daily("TMAX", m, y, {50});
-  }
-  expect_series(late, 59,
-                {{0, "1951,  1,    0.0,   10.0,    0.0,   28.4"},
-                 {31, "1951, 32,    0.0,   10.0,    0.0,   28.7"}});
-  // February's temperatures without its PRCP give no rows and never match
-  // again: every later temperature is missing.
-  expect_series(month(1, 1951) + daily("TMIN", 2, 1951, {}, 40) + daily("TMAX", 2, 1951, {}, 60) +
-                    month(3, 1951),
-                62,
-                {{31, "1951, 60, 9999.0, 9999.0,    0.0,    2.5"},
-                 {61, "1951, 90, 9999.0, 9999.0,    0.0,    0.0"}});
-  expect_series(month(1, 1951) + daily("PRCP", 2, 1951, {}) + daily("TMAX", 2, 1951, {}, 100) +
-                    month(3, 1951, 10, 23, 41),
-                90,
-                {{31, "1951, 32, 9999.0,   37.8,    0.0,    0.0"},
-                 {59, "1951, 60,   -5.0,    5.0,    0.0,    2.5"}});
-  // Months 13 and 0 give no rows; the TMIN record of month 13 never matches,
-  // as February's TMIN is behind it.
-  expect_series(month(1, 1951) + daily("PRCP", 13, 1951, {}) + daily("TMIN", 13, 1951, {}) +
-                    daily("PRCP", 0, 1951, {}) + month(2, 1951),
-                59, {{31, "1951, 32, 9999.0,   10.0,    0.0,    2.5"}});
-}
-
 TEST(PdsiformSeries, ConvertsUnitsOnTheCalendar) {
   testing_support::TempDir dir;
   // 225 hundredths are 57.149999... mm in single precision.
@@ -120,22 +87,4 @@ TEST(PdsiformSeries, StopsAtADecimalPointOrFiftyThousandDays) {
   // 326 of 1936.
   expect_series(months(1800, 1, 1939, 12), 50000,
                 {{49999, "1936,326,    0.0,   10.0,    0.0,    0.0"}});
-}
-
-TEST(PdsiformSeries, EmptyWhenTheElementsCannotBeLinedUp) {
-  testing_support::TempDir dir;
-  const std::string cases[]{
-      daily("PRCP", 1, 1951, {}) + daily("TMAX", 1, 1951, {}),  // no TMIN at all
-      months(1951, 3, 1951, 12),                                // no January after March
-      // TMIN jumps from 1950 to 1952: it has no record in the start year.
-      daily("TMIN", 1, 1950, {}) + daily("PRCP", 1, 1951, {}) + daily("TMAX", 1, 1951, {}) +
-          daily("TMIN", 1, 1952, {}),
-  };
-  for (const std::string& text : cases) {
-    write_file("100111-pdsiformat.csv", "1950,  1,    0.0,    0.0,    0.0,    0.0\r\n");
-    expect_series(text, 0, {});
-    EXPECT_TRUE(std::filesystem::exists("100111-pdsiformat.csv"));
-  }
-  std::filesystem::remove("100111.csv");
-  EXPECT_THROW(pdsi::pdsiform("100111"), records::FatalError);
 }

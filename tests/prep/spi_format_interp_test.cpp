@@ -58,18 +58,3 @@ TEST(InterpolatedTable, CutsTheSeriesToTheSpanInHundredths) {
   EXPECT_EQ(table("b", {1950, 1, 1950, 5}),
             std::vector{table_record(10, 1950, {1, 3, 4, 5, M, M, M, M, M, M, M, M})});
 }
-
-TEST(InterpolatedTable, NoValuesGiveMissingMonthsAndStationZero) {
-  testing_support::TempDir dir;
-  const std::vector expected{table_record(0, 1950, std::vector<int>(12, M)),
-                             table_record(0, 1951, std::vector<int>(12, M))};
-  EXPECT_EQ(table("a", {1950, 1, 1951, 12}), expected);  // no input file, and none is created
-  EXPECT_FALSE(std::filesystem::exists("a_PRCP.csv"));
-  // A header line stops the reading at once.
-  testing_support::write_file("b_PRCP.csv",
-                              "STATION,LAT,LON,ELEV,MONTH,YEAR,PRCP\r\n" + monthly(1, 1950, "1.0"));
-  EXPECT_EQ(table("b", {1950, 1, 1951, 12}), expected);
-  // A corrupt year would make the yearly walk endless.
-  EXPECT_THROW(prep::spi_format_interp("c", {1, 1, 2000000000, 12}), records::FatalError);
-  EXPECT_FALSE(std::filesystem::exists("c-spi-interpolated.csv"));
-}

@@ -125,9 +125,6 @@ TEST(LayoutOutput, LiteralsBlanksAndFlattenedSpans) {
             "123456 1948   1.50  -2.25   0.12");
   EXPECT_EQ(format(Layout("I6.6,',',A4,2(',',F5.1)"), {1234, "TMAX", 70.0f, -3.25}),
             "001234,TMAX, 70.0, -3.2");
-  std::array<records::Scalar, 2> scalars{records::Scalar(7),
-                                         records::Scalar(std::string_view("ab"))};
-  EXPECT_EQ(format(Layout("I2,A3"), std::span<const records::Scalar>(scalars)), " 7 ab");
 }
 
 TEST(LayoutOutput, StopsAtTheFirstCodeWithoutAValue) {
@@ -225,35 +222,6 @@ TEST(FixedOutput, EveryPathAgreesWithTheGeneralConversion) {
   EXPECT_EQ(one("F13.8", 5e-324), "   0.00000000");
 }
 
-// Values right at and beside the rounding points of each number of decimals:
-// the double product decides most of them and the exact way the rest; both
-// must give the general conversion's text.
-TEST(FixedOutput, ValuesBesideRoundingPointsAgreeWithTheGeneralConversion) {
-  std::uint64_t s = 0x2545F4914F6CDD1DULL;
-  auto next = [&s] {
-    s ^= s << 13;
-    s ^= s >> 7;
-    s ^= s << 17;
-    return s;
-  };
-  for (int i = 0; i < 200000; ++i) {
-    const int d = static_cast<int>(next() % 10);
-    // (k + 1/2) 10^-d, the double nearest it and up to 3 doubles either side.
-    const double k = static_cast<double>(next() % 100000000);
-    double v = (k + 0.5) / std::pow(10.0, d);
-    for (int steps = static_cast<int>(next() % 7) - 3; steps != 0; steps += steps > 0 ? -1 : 1)
-      v = std::nextafter(v, steps > 0 ? 2e9 : -1.0);
-    if (next() % 2) v = static_cast<float>(v);
-    if (next() % 2) v = -v;
-    const int w = 18;
-    const std::string code = "F" + std::to_string(w) + "." + std::to_string(d);
-    ASSERT_EQ(one(code.c_str(), v), general_fixed(v, w, d)) << code << " " << v;
-  }
-  // 2^40 and beyond take the exact way throughout.
-  EXPECT_EQ(one("F16.1", 109951162777.65), general_fixed(109951162777.65, 16, 1));
-  EXPECT_EQ(one("F20.9", 999.0000000005), general_fixed(999.0000000005, 20, 9));
-}
-
 namespace {
 
 // Iw.m by the standard library's digits: at least m digits (zero-filled), a
@@ -289,15 +257,5 @@ TEST(IntegerOutput, EveryWidthAndDigitCountAgreesWithTheLibraryDigits) {
   // A field as wide as the widest short one, and wider (the general way).
   EXPECT_EQ(one("I64", -12), std::string(61, ' ') + "-12");
   EXPECT_EQ(one("I70.40", 7), std::string(30, ' ') + std::string(39, '0') + "7");
-}
-
-// A record longer than the block the fields are collected in comes out whole.
-TEST(LayoutOutput, LongRecordsCrossTheBlock) {
-  std::vector<float> v(400);
-  std::string expected;
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    v[i] = static_cast<float>(i) - 0.5f;
-    expected += general_fixed(v[i], 9, 2) + ",";
-  }
-  EXPECT_EQ(format(Layout("400(F9.2,',')"), {std::span<const float>(v)}), expected);
+  EXPECT_EQ(one("I70.70", 7), std::string(69, '0') + "7");  // exactly filled
 }

@@ -306,56 +306,6 @@ TEST(NumberConversion, PlainDecimalsAreCorrectlyRounded) {
   EXPECT_TRUE(to_real("0.3", d) && d == 0.3);
 }
 
-// A list-directed record of plain numbers reads as the conversions do, and
-// a plain number that does not fit its target still stops the read.
-TEST(ListReading, PlainNumbersReadAsTheirConversions) {
-  DecimalTexts texts;
-  for (int r = 0; r < 2000; ++r) {
-    std::array<std::string, 8> tokens;
-    std::string record;
-    for (auto& t : tokens) {
-      do t = texts.next();  // a value, not a null value
-      while (t.find_first_of("0123456789") == std::string::npos);
-      record += t + (texts.below(2) ? "," : "  ");
-    }
-    std::array<float, 4> f{};
-    std::array<double, 4> d{};
-    const std::vector<Target> targets{std::span<float>(f), std::span<double>(d)};
-    ListState state(targets);
-    bool all_ok = true;
-    for (int k = 0; k < 8; ++k) {
-      float fv;
-      double dv;
-      all_ok = all_ok && (k < 4 ? to_real(tokens[k], fv) : to_real(tokens[k], dv));
-    }
-    const ListStep step = list_feed(state, record);
-    ASSERT_EQ(step, all_ok ? ListStep::Done : ListStep::Bad) << record;
-    if (!all_ok) continue;
-    for (int k = 0; k < 4; ++k) {
-      float fv = 0;
-      double dv = 0;
-      to_real(tokens[k], fv);
-      to_real(tokens[4 + k], dv);
-      ASSERT_EQ(std::bit_cast<std::uint32_t>(f[k]), std::bit_cast<std::uint32_t>(fv)) << record;
-      ASSERT_EQ(std::bit_cast<std::uint64_t>(d[k]), std::bit_cast<std::uint64_t>(dv)) << record;
-    }
-  }
-  int a = 0, b = 0, c = 0;
-  EXPECT_EQ(feed({"+7,-0 2147483647"}, {a, b, c}).step, ListStep::Done);
-  EXPECT_EQ(a, 7);
-  EXPECT_EQ(c, 2147483647);
-  Fed bad = feed({"1,2147483648,3"}, {a, b, c});
-  EXPECT_EQ(bad.step, ListStep::Bad);
-  EXPECT_EQ(bad.bad, "2147483648");
-  bad = feed({"1,2.5,3"}, {a, b, c});
-  EXPECT_EQ(bad.bad, "2.5");
-  // A repeat count is not mistaken for a number.
-  EXPECT_EQ(feed({"2*5,6"}, {a, b, c}).step, ListStep::Done);
-  EXPECT_EQ(a, 5);
-  EXPECT_EQ(b, 5);
-  EXPECT_EQ(c, 6);
-}
-
 namespace {
 
 // Records of every kind of list-directed value: plain numbers, exponents,

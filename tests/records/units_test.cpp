@@ -38,22 +38,13 @@ TEST(RecordOutput, RecordsEndWithCrLf) {
   EXPECT_EQ(read_file("out.csv"), "1948,x\r\nabcd\r\n\r\nopen\r\n");
 }
 
-TEST(RecordOutput, ManyRecordsSurviveTheBuffer) {
-  TempDir dir;
-  for (int i = 0; i < 30000; ++i) records::write(81, Layout("I6"), {i});
-  records::close(81);
-  std::string text = read_file("fort.81");
-  ASSERT_EQ(text.size(), 30000u * 8u);
-  EXPECT_EQ(text.substr(text.size() - 8), " 29999\r\n");
-}
-
 TEST(FileNumbers, UnattachedNumberWritesFortFile) {
   TempDir dir;
   write_file("fort.12", "old\r\n");
   records::write(12, kInt, {1});
   EXPECT_EQ(attached_name(12), "fort.12");
   records::close(12);
-  EXPECT_FALSE(is_attached(12));
+  EXPECT_EQ(attached_name(12), "");
   EXPECT_EQ(read_file("fort.12"), "   1\r\n");
   records::write(12, kInt, {2});  // a new fort.12, emptied
   close_all();
@@ -96,31 +87,12 @@ TEST(FileNumbers, OldRecordsAreLostOnlyAtTheFirstWrite) {
   EXPECT_TRUE(std::filesystem::exists("named.csv"));
 }
 
-TEST(FileNumbers, MissingFilesAndDirectories) {
-  TempDir dir;
-  int v = 0;
-  records::open(84, "missing.csv");
-  EXPECT_EQ(read_list(84, {v}), ReadStatus::End);
-  EXPECT_EQ(read_list(85, {v}), ReadStatus::End);  // fort.85 is not created either
-  close_all();
-  EXPECT_FALSE(std::filesystem::exists("missing.csv"));
-  EXPECT_FALSE(std::filesystem::exists("fort.85"));
-
-  EXPECT_EQ(fatal_text([] { records::open(84, "1234  .csv", Presence::MustExist); }),
-            "open 1234  .csv: no such file");
-  std::filesystem::create_directory("sub");
-  EXPECT_EQ(fatal_text([] { records::open(84, "sub", Presence::MustExist); }),
-            "open sub: is a directory");
-  records::open(84, "sub");
-  EXPECT_EQ(fatal_text([&] { read_list(84, {v}); }).rfind("read sub: ", 0), 0u);
-}
-
 TEST(FileNumbers, FailedWritesAreFatal) {
   TempDir dir;
   std::filesystem::create_directory("out.csv");
   records::open(86, "out.csv");
   EXPECT_EQ(fatal_text([] { records::write(86, kInt, {1}); }), "write out.csv: Is a directory");
-  EXPECT_FALSE(is_attached(86));
+  EXPECT_EQ(attached_name(86), "");
   if (std::filesystem::exists("/dev/full")) {
     records::open(87, "/dev/full");
     records::write(87, kInt, {1});
@@ -165,42 +137,4 @@ TEST(RecordInput, EndBadAndStepBack) {
             "read x.csv: bad value 'abc' in record 3");
   must_read_columns(89, kInt, {a});
   EXPECT_EQ(fatal_text([&] { must_read_columns(89, kInt, {a}); }), "read x.csv: end of file");
-}
-
-TEST(RecordInput, ReaderSeesRecordsWrittenThroughAnotherNumber) {
-  TempDir dir;
-  records::open(90, "shared.csv");
-  records::write(90, kInt, {42});
-  records::open(91, "shared.csv");
-  int v = 0;
-  EXPECT_EQ(read_list(91, {v}), ReadStatus::Ok);
-  EXPECT_EQ(v, 42);
-  // The same file on a third number starts again at its first record.
-  records::open(92, "shared.csv");
-  EXPECT_EQ(read_list(92, {v}), ReadStatus::Ok);
-  EXPECT_EQ(v, 42);
-}
-
-TEST(Console, DialogueLines) {
-  TempDir dir;
-  std::string out;
-  std::string in = "123456\r\nexit, more\n";
-  set_console_sink(&out);
-  set_console_source(&in);
-  write_list(kConsoleOut, {"Enter 6-digit station ID or exit: "});
-  std::string id;
-  must_read_list(kConsoleIn, {Target::text(id, 6)});
-  EXPECT_EQ(id, "123456");
-  write_list(kConsoleOut, {"Data begins in", 3, "/", 1948});
-  write_list(kConsoleOut, {"Data ends in  ", 12, "/", 2020});
-  write_list(kConsoleOut);
-  must_read_list(kConsoleIn, {Target::text(id, 6)});
-  EXPECT_TRUE(text_equal(id, "exit"));
-  EXPECT_EQ(out,
-            " Enter 6-digit station ID or exit: \r\n"
-            " Data begins in 3 / 1948\r\n"
-            " Data ends in   12 / 2020\r\n"
-            "\r\n");
-  EXPECT_EQ(fatal_text([&] { must_read_list(kConsoleIn, {Target::text(id, 6)}); }),
-            "read standard input: end of file");
 }

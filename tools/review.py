@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Independent review of the expected files of the end-to-end test.
 
-  python3 tests/e2e/review.py tests/e2e/expected examples
+  python3 tools/review.py tests/e2e/expected examples   (tools/update-expected runs it)
 
 The expected files are what one program run wrote for the replies 100111,
 727930, 725030, 100112, 727930 and exit in a directory holding the example
@@ -42,27 +42,26 @@ import math
 import os
 import re
 import shutil
-import struct
 import sys
 import tempfile
 from fractions import Fraction
 
 sys.dont_write_bytecode = True  # leave no cache files in the source tree
-HERE = os.path.dirname(os.path.abspath(__file__))
-for sub in ("compute", "indices", "pdsi"):
-    sys.path.insert(0, os.path.join(HERE, "..", sub))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import mpmath as mp  # noqa: E402
 
-import indices_reference as idxref  # noqa: E402
-import palmer_reference as palref  # noqa: E402
-import spi_reference as spiref  # noqa: E402
+import review_indices as idxref  # noqa: E402
+import review_palmer as palref  # noqa: E402
+import review_spi as spiref  # noqa: E402
+import review_numbers as num  # noqa: E402
+from review_numbers import f32  # noqa: E402
 
 mp.mp.prec = 120
 
 # The Palmer stage reads the daily series into 4-byte reals; the Palmer
 # reference reads them as Python floats. Round every value it reads.
-palref.float = lambda x: struct.unpack("f", struct.pack("f", float(x)))[0]
+palref.float = f32
 
 REPLIES = ["100111", "727930", "725030", "100112", "727930"]
 PERIODS = [1, 2, 3, 6, 9, 12, 24]
@@ -79,22 +78,14 @@ def fail(msg):
 # Numbers and fields.
 
 
-def f32(x):
-    """The 4-byte real nearest to the double x (as a Python float)."""
-    try:
-        return struct.unpack("f", struct.pack("f", float(x)))[0]
-    except OverflowError:
-        return math.copysign(math.inf, x)
-
-
 def fixed(v, w, d):
     """Fw.d of the exact value of the double v."""
-    return palref.fixed(float(v), w, d)
+    return num.fixed(float(v), w, d)
 
 
 def mp_f32(x):
     """A high-precision value rounded once to a 4-byte real."""
-    return float(spiref.f32(x))
+    return float(num.mp_f32(x))
 
 
 # Layout codes in the notation of the file layouts, e.g. "I4,',',12(F6.2,',')".
@@ -221,21 +212,21 @@ def compare(name, expected, layouts):
             return
 
 
-def layout_of(spec):
-    text, length = spec
+def layout_of(desc):
+    text, length = desc
     lay = parse_layout(text)
     if sum(field_width(it) for it in lay) != length:
         raise ValueError("layout %s is not %d characters long" % (text, length))
     return lay
 
 
-def fixed_layout(spec):
-    lay = layout_of(spec)
+def fixed_layout(desc):
+    lay = layout_of(desc)
     return lambda i, rec: lay
 
 
-def header_then(spec, header_count=1, trailing_empty=False):
-    lay = layout_of(spec)
+def header_then(desc, header_count=1, trailing_empty=False):
+    lay = layout_of(desc)
 
     def pick(i, rec):
         if i < header_count or (trailing_empty and rec == ""):

@@ -1,53 +1,9 @@
-#!/usr/bin/env python3
-"""Independent reference for the monthly-index tests.
-
-Recomputes percent of normal, EP/DEP/SEP/PRN and EDI for a table given as
-lines of "year t1 ... t12" on standard input, in single precision where the
-program stores single precision (float32 through struct), or all in double
-with --double, and prints the records the program should write.
-
-  python3 tests/indices/indices_reference.py prn < table.txt
-  python3 tests/indices/indices_reference.py prn --double < table.txt
-"""
+"""Percent of normal, EP/DEP/SEP/PRN and EDI recomputed for the review from a
+table given as (year, [12 monthly totals]) rows, in single precision where the
+program stores single precision; each function returns the records of a file."""
 import math
-import struct
-import sys
 
-DOUBLE = "--double" in sys.argv
-
-
-def f(x):
-    if DOUBLE:
-        return x
-    try:
-        return struct.unpack("f", struct.pack("f", x))[0]
-    except OverflowError:
-        return math.copysign(math.inf, x)
-
-
-def div(a, b):
-    if b == 0:
-        return math.nan if a == 0 or math.isnan(a) else math.copysign(math.inf, a) * math.copysign(1, b)
-    return a / b
-
-
-def fixed(x, w, d):
-    if math.isnan(x):
-        t = "NaN"
-    elif math.isinf(x):
-        t = "+Inf" if x > 0 else "-Inf"
-    else:
-        t = "%.*f" % (d, x)
-    return t.rjust(w) if len(t) <= w else "*" * w
-
-
-def read_table():
-    rows = []
-    for line in sys.stdin:
-        v = [int(x) for x in line.split()]
-        if v:
-            rows.append((v[0], v[1:13]))
-    return rows
+from review_numbers import div, f32 as f, fixed
 
 
 def normals(rows):
@@ -142,15 +98,3 @@ def percent(rows):
         vals = [f(div(t[m], nm[m]) * 100.0) if t[m] != -9999 else -99.0 for m in range(12)]
         out.append("%4d," % y + "".join(fixed(v, 6, 2) + "," for v in vals))
     return out + [""]
-
-
-if __name__ == "__main__":
-    rows = read_table()
-    what = sys.argv[1]
-    if what == "percent":
-        lines = percent(rows)
-    elif what == "prn":
-        lines = prn(rows)
-    else:
-        lines = edi(prn(rows))
-    print("\n".join(lines))

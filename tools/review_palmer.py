@@ -1,39 +1,12 @@
-#!/usr/bin/env python3
-"""Independent reference for the Palmer stages, used to work out the expected
-values of tests/pdsi: every stored quantity is rounded to a 4-byte real with
-struct, every formula is evaluated in Python floats (double precision).
-
-  python3 palmer_reference.py series STATION     # writes STATION-pdsiformat.ref
-  python3 palmer_reference.py index STATION      # writes STATION-pdsi.ref
-  python3 palmer_reference.py dl MONTH YEAR DAYS LATITUDE
-  python3 palmer_reference.py fixture STATION YEAR:FROM:TO ...   # the test series
-"""
+"""The Palmer stages recomputed for the review: every stored quantity is
+rounded to a 4-byte real, every formula is evaluated in Python floats (double
+precision). series(STATION) writes STATION-pdsiformat.ref and index(STATION)
+STATION-pdsi.ref in the working directory."""
 import math
-import struct
-import sys
+
+from review_numbers import div as idiv, f32, fixed
 
 MISSING = 9999.0
-
-
-def f32(x):
-    return struct.unpack("f", struct.pack("f", float(x)))[0]
-
-
-def fixed(v, w, d):
-    if math.isnan(v) or math.isinf(v):
-        t = "NaN" if math.isnan(v) else "+Inf" if v > 0 else "-Inf"
-    else:
-        t = "%.*f" % (d, v)
-    if len(t) == w + 1 and t.lstrip("-").startswith("0."):
-        t = t.replace("0.", ".", 1)  # the leading zero gives way when the field is full
-    return "*" * w if len(t) > w else t.rjust(w)
-
-
-def idiv(a, b):
-    """a / b in IEEE arithmetic (Python raises on a zero divisor)."""
-    if b != 0 or math.isnan(b):
-        return a / b
-    return math.nan if a == 0 or math.isnan(a) else math.copysign(math.inf, a) * math.copysign(1.0, b)
 
 
 def ilog10(x):
@@ -201,34 +174,3 @@ def index(station):
             out.append("%4d,%2d,%s,%s," % (y, m, fixed(z, 8, 2), fixed(x, 8, 2)))
     with open(station + "-pdsi.ref", "w") as o:
         o.write("".join(r + "\r\n" for r in out))
-
-
-def fixture(station, spans):
-    """The daily series of the index tests: a seasonal temperature cycle, rain
-    on every third day, varying from year to year, no temperature on days 91 to
-    121 (all of April), no minimum temperature on the even days from 152 to 181;
-    latitude 40."""
-    with open(station + ".csv", "w") as o:
-        o.write("HEADER\n" + station + ",40.0,-93.2,120,PRCP,1,1951" + ",0" * 31 + "\n")
-    with open(station + "-pdsiformat.csv", "w") as o:
-        for y, a, b in (map(int, span.split(":")) for span in spans):
-            for n in range(a, b + 1):
-                lo = min(n, 366 - n) // 8 - 6
-                p = (n * 37 + y * 11) % 41 * 0.5 if (n + y) % 3 == 0 else 0.0
-                tmin, tmax = float(lo), float(lo + 9 + n % 4)
-                if 91 <= n <= 121:
-                    tmin = tmax = MISSING
-                if 152 <= n <= 181 and n % 2 == 0:
-                    tmin = MISSING
-                o.write("%4d,%3d,%7.1f,%7.1f,%7.1f,%7.1f\r\n" % (y, n, tmin, tmax, 0.0, p))
-
-
-if __name__ == "__main__":
-    if sys.argv[1] == "fixture":
-        fixture(sys.argv[2], sys.argv[3:])
-    elif sys.argv[1] == "series":
-        series(sys.argv[2])
-    elif sys.argv[1] == "index":
-        index(sys.argv[2])
-    else:
-        print(dl(int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), f32(float(sys.argv[5]))))

@@ -2,7 +2,7 @@
 # Runs drought on every bundled example station in one program run, in the
 # scratch directory given, says what to open first, then lists the files it
 # wrote.
-# usage: run-demo.sh <drought executable> <scratch directory>
+# usage: run-demo.sh <drought executable> <scratch directory> [<drought-report executable>]
 set -e
 exe=$1
 dir=$2
@@ -29,6 +29,7 @@ if [ -n "$3" ]; then
   echo "== station reports"
   "$3" $stations
   ls -l *-report.html *-indices.csv
-  first=$(echo $stations | cut -d' ' -f1)
-  echo "== open this page in a browser: file://$(pwd)/$first-report.html"
+  page=100113-report.html
+  [ -f "$page" ] || page=$(echo $stations | cut -d' ' -f1)-report.html
+  echo "== open this page in a browser: file://$(pwd)/$page"
 fi

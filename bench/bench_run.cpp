@@ -25,7 +25,8 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/console.h"
 #include "station_gen.h"
 
 namespace {

@@ -10,6 +10,9 @@
 
 #include "compute/spicompute.h"
 #include "harness.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
 
 namespace {
 

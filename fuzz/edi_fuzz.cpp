@@ -4,6 +4,7 @@
 // Input: a parameter line (unused), then the PRN file.
 #include "harness.h"
 #include "indices/edi.h"
+#include "records/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Input in = fuzz::split(data, size);

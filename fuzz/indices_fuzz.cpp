@@ -7,6 +7,7 @@
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
+#include "records/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Input in = fuzz::split(data, size);

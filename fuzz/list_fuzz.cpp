@@ -10,6 +10,9 @@
 #include <string>
 
 #include "harness.h"
+#include "records/input.h"
+#include "records/files.h"
+#include "records/console.h"
 
 namespace {
 

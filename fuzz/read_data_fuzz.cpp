@@ -7,6 +7,7 @@
 
 #include "harness.h"
 #include "prep/read_data.h"
+#include "records/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Input in = fuzz::split(data, size);

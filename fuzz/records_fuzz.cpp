@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "records/emit.h"
+#include "records/input.h"
 #include "records/parse.h"
 
 using namespace records;
@@ -31,7 +32,6 @@ void columns_round_trip(const Layout& layout, std::string_view record) {
     if (item.kind == Item::Text) texts.emplace_back();
   }
   std::vector<Target> targets;
-  std::vector<Scalar> values;
   std::size_t i = 0, r = 0, t = 0;
   for (const Item& item : layout.items()) {
     if (item.kind == Item::Int) targets.emplace_back(ints[i++]);
@@ -40,20 +40,13 @@ void columns_round_trip(const Layout& layout, std::string_view record) {
   }
   if (parse::columns(record, layout, targets) != ReadStatus::Ok) return;
   i = r = t = 0;
-  for (const Item& item : layout.items()) {
-    if (item.kind == Item::Int) values.emplace_back(ints[i++]);
-    if (item.kind == Item::Fixed || item.kind == Item::Exponent) {
-      // Alternate the storage types so that both real paths are written.
-      if (r % 2)
-        values.emplace_back(round_to_float(reals[r]));
-      else
-        values.emplace_back(reals[r]);
-      ++r;
-    }
-    if (item.kind == Item::Text) values.emplace_back(std::string_view(texts[t++]));
-  }
   std::string out;
-  emit::layout_record(out, layout, values);
+  for (const Item& item : layout.items()) {
+    if (item.kind == Item::Int) emit::int_field(out, ints[i++], item.width, item.digits);
+    if (item.kind == Item::Fixed) emit::fixed_field(out, reals[r++], item.width, item.digits);
+    if (item.kind == Item::Exponent) emit::exponent_field(out, reals[r++], item.width, item.digits);
+    if (item.kind == Item::Text) emit::text_field(out, texts[t++], item.width);
+  }
 }
 
 void list_read(const std::vector<std::string_view>& records) {

@@ -26,7 +26,10 @@
 #include "prep/readit.h"
 #include "prep/spi_format_interp.h"
 #include "prep/spiformat.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/text.h"
 
 namespace fs = std::filesystem;
 

@@ -4,6 +4,8 @@
 // Input: a parameter line "first_year", then the monthly table.
 #include "compute/spicompute.h"
 #include "harness.h"
+#include "records/files.h"
+#include "records/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Input in = fuzz::split(data, size);

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
 
 namespace compare {
 namespace {

@@ -14,7 +14,12 @@
 #include "prep/readit.h"
 #include "prep/spi_format_interp.h"
 #include "prep/spiformat.h"
-#include "records/records.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/text.h"
 
 namespace driver {
 namespace {

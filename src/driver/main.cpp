@@ -4,7 +4,8 @@
 #include <string>
 
 #include "driver/driver.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/fatal.h"
 
 namespace {
 

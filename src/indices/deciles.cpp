@@ -7,7 +7,9 @@
 
 #include "indices/heapsort.h"
 #include "indices/monthly_table.h"
-#include "records/records.h"
+#include "records/output.h"
+#include "records/files.h"
+#include "records/text.h"
 
 namespace indices {
 namespace {

@@ -4,7 +4,11 @@
 #include <cmath>
 #include <string>
 
-#include "records/records.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
+#include "records/text.h"
+#include "records/numeric.h"
 
 namespace indices {
 namespace {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <span>
 
-#include "records/records.h"
+#include "records/input.h"
+#include "records/numeric.h"
 
 namespace indices {
 

@@ -5,7 +5,10 @@
 #include <string>
 
 #include "indices/monthly_table.h"
-#include "records/records.h"
+#include "records/output.h"
+#include "records/files.h"
+#include "records/text.h"
+#include "records/numeric.h"
 
 namespace indices {
 namespace {

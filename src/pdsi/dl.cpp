@@ -18,7 +18,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "records/records.h"
+#include "records/numeric.h"
 
 namespace pdsi {
 namespace {

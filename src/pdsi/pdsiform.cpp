@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
+#include "records/numeric.h"
 
 namespace pdsi {
 namespace {

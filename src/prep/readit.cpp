@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
+#include "records/fatal.h"
+#include "records/text.h"
 
 namespace prep {
 namespace {

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "prep/readit.h"
-#include "records/records.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
+#include "records/numeric.h"
 
 namespace prep {
 namespace {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 #include "records/emit.h"
 
@@ -40,7 +41,7 @@ void non_finite(std::string& out, double v, int width) {
 
 // One value of a write after flattening: its storage type and the value.
 struct Value {
-  enum Kind { Int, Float, Double, Text };  // the order of Scalar's alternatives
+  enum Kind { Int, Float, Double, Text };
   Kind kind = Int;
   int i = 0;
   double real = 0;  // a float widened exactly, or the double
@@ -148,34 +149,6 @@ class ArgCursor {
   std::size_t length_ = 0;
   std::size_t index_ = 0;
   std::string_view text_;
-};
-
-class ScalarCursor {
- public:
-  explicit ScalarCursor(std::span<const Scalar> v) : v_(v) {}
-  bool done() const { return i_ == v_.size(); }
-  Value::Kind kind() const { return static_cast<Value::Kind>(v_[i_].index()); }
-  int take_int() { return *std::get_if<int>(&v_[i_++]); }
-  double take_real() {
-    const Scalar& s = v_[i_++];
-    if (const float* f = std::get_if<float>(&s)) return *f;
-    return *std::get_if<double>(&s);
-  }
-  std::string_view take_text() { return *std::get_if<std::string_view>(&v_[i_++]); }
-  Value next() {
-    const Scalar& s = v_[i_++];
-    Value v;
-    v.kind = static_cast<Value::Kind>(s.index());
-    if (const int* i = std::get_if<int>(&s)) v.i = *i;
-    if (const float* f = std::get_if<float>(&s)) v.real = *f;
-    if (const double* d = std::get_if<double>(&s)) v.real = *d;
-    if (const std::string_view* t = std::get_if<std::string_view>(&s)) v.text = *t;
-    return v;
-  }
-
- private:
-  std::span<const Scalar> v_;
-  std::size_t i_ = 0;
 };
 
 [[noreturn]] void mismatch(const Item& item, Value::Kind kind) {
@@ -607,10 +580,6 @@ void layout_record(std::string& out, const Layout& layout, std::initializer_list
   run_layout(out, layout, ArgCursor(std::span<const Arg>(values.begin(), values.size())));
 }
 
-void layout_record(std::string& out, const Layout& layout, std::span<const Scalar> values) {
-  run_layout(out, layout, ScalarCursor(values));
-}
-
 void list_record(std::string& out, std::initializer_list<Arg> values) {
   ArgCursor c(std::span<const Arg>(values.begin(), values.size()));
   bool first = true;
@@ -651,12 +620,6 @@ void list_record(std::string& out, std::initializer_list<Arg> values) {
 }  // namespace emit
 
 std::string format(const Layout& layout, std::initializer_list<Arg> values) {
-  std::string out;
-  emit::layout_record(out, layout, values);
-  return out;
-}
-
-std::string format(const Layout& layout, std::span<const Scalar> values) {
   std::string out;
   emit::layout_record(out, layout, values);
   return out;

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "records/records.h"
+#include "records/input.h"
 
 namespace records::parse {
 

@@ -8,10 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <optional>
 
+#include "records/console.h"
 #include "records/emit.h"
+#include "records/fatal.h"
+#include "records/files.h"
 #include "records/parse.h"
 
 namespace records {
@@ -36,7 +38,6 @@ struct Unit {
   std::size_t pos = 0;
   std::size_t last = std::string::npos;  // start of the record just read
   long record_number = 0;                // records read so far
-  bool replay = false;                   // console: hand out the last line again
   std::string bad_value;                 // the value a Bad read stopped at
   long bad_record = 0;
 
@@ -46,11 +47,10 @@ struct Unit {
   std::string buffer;
 };
 
-// File numbers 0 to 99, every number the program uses, in a flat table;
-// larger numbers in a map. Both keep a Unit at one address while it lives.
+// File numbers 0 to 99, in a flat table that keeps a Unit at one address
+// while it lives.
 constexpr int kTableUnits = 100;
 std::array<Unit, kTableUnits> g_table;
-std::map<int, Unit> g_more;
 Unit g_console_in = [] {
   Unit u;
   u.attached = true;
@@ -71,28 +71,15 @@ const std::string* g_source = nullptr;
 std::string errno_text(int err) { return std::strerror(err); }
 
 void check_number(int unit) {
-  if (unit < 0) throw std::logic_error("negative file number " + std::to_string(unit));
+  if (unit < 0 || unit >= kTableUnits)
+    throw std::logic_error("file number out of range " + std::to_string(unit));
 }
+
+Unit& unit_slot(int unit) { return g_table[static_cast<std::size_t>(unit)]; }
 
 Unit* attached_unit(int unit) {
-  if (static_cast<unsigned>(unit) < kTableUnits) {
-    Unit& u = g_table[static_cast<std::size_t>(unit)];
-    return u.attached ? &u : nullptr;
-  }
-  auto it = g_more.find(unit);
-  return it != g_more.end() && it->second.attached ? &it->second : nullptr;
-}
-
-Unit& unit_slot(int unit) {
-  return static_cast<unsigned>(unit) < kTableUnits ? g_table[static_cast<std::size_t>(unit)]
-                                                   : g_more[unit];
-}
-
-// Every unit of the table and the map, in file-number order.
-template <class F>
-void for_each_unit(F f) {
-  for (Unit& u : g_table) f(u);
-  for (auto& [number, u] : g_more) f(u);
+  Unit& u = unit_slot(unit);
+  return u.attached ? &u : nullptr;
 }
 
 // Detaches the unit and gives back the memory of its buffers (assigning a
@@ -222,9 +209,8 @@ void load(Unit& u) {
   u.loaded = true;
   // Records written to the same file through another number are handed to
   // the system first, so that this read sees them.
-  for_each_unit([&u](Unit& other) {
+  for (Unit& other : g_table)
     if (&other != &u && other.attached && other.out >= 0 && other.name == u.name) flush(other);
-  });
   const int fd = ::open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return;  // a missing file reads as empty
@@ -269,11 +255,6 @@ void load(Unit& u) {
 // The next record of the unit without its end, or nothing at end of file.
 std::optional<std::string_view> next_record(Unit& u) {
   if (u.console && !g_source) {
-    if (u.replay) {
-      u.replay = false;
-      ++u.record_number;
-      return std::string_view(u.data);
-    }
     flush(g_console_out);
     std::fflush(stdout);
     u.data.clear();
@@ -413,11 +394,7 @@ void must_read_columns(int unit, const Layout& layout, std::initializer_list<Tar
 void step_back(int unit) {
   Unit& u = reader(unit);
   if (u.last == std::string::npos) return;
-  if (u.console && !g_source) {
-    u.replay = true;
-  } else {
-    u.pos = u.last;
-  }
+  u.pos = u.last;
   u.last = std::string::npos;
   --u.record_number;
 }
@@ -446,29 +423,25 @@ void start_output(int unit) { start_writing(writer(unit)); }
 
 void close_all() {
   std::optional<FatalError> first;
-  for_each_unit([&first](Unit& u) {
+  for (Unit& u : g_table) {
     try {
       complete(u);
     } catch (const FatalError& e) {
       if (!first) first = e;
     }
-  });
-  for (Unit& u : g_table) reset(u);
-  g_more.clear();
+    reset(u);
+  }
   try {
     flush(g_console_out);
   } catch (const FatalError& e) {
     if (!first) first = e;
   }
   g_console_out.record_open = false;
-  g_console_in.replay = false;
   g_console_in.pos = 0;
   g_console_in.last = std::string::npos;
   g_console_in.record_number = 0;
   if (first) throw *first;
 }
-
-bool is_attached(int unit) { return attached_unit(unit) != nullptr; }
 
 std::string attached_name(int unit) {
   Unit* u = attached_unit(unit);
@@ -484,7 +457,6 @@ void set_console_source(const std::string* source) {
   g_source = source;
   g_console_in.pos = 0;
   g_console_in.last = std::string::npos;
-  g_console_in.replay = false;
   g_console_in.record_number = 0;
   g_console_in.text = source ? std::string_view(*source) : std::string_view();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "table_files.h"
+#include "records/files.h"
 
 namespace {
 

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/output.h"
+#include "records/text.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -82,8 +84,8 @@ TEST(SpiResults, ReadingDetachesTheNumbersTenToSixteen) {
   records::write(17, records::Layout{"A"}, {"kept"});
   for (int i = 1; i <= 7; ++i) write_values(i, 1990, 1990);
   EXPECT_EQ(results(1990, 1990).size(), 12u);
-  for (int unit = 10; unit <= 16; ++unit) EXPECT_FALSE(records::is_attached(unit)) << unit;
-  EXPECT_TRUE(records::is_attached(17));
+  for (int unit = 10; unit <= 16; ++unit) EXPECT_EQ(records::attached_name(unit), "") << unit;
+  EXPECT_NE(records::attached_name(17), "");
   EXPECT_EQ(read_records("fort.11"), std::vector<std::string>{"parameters"});
 }
 

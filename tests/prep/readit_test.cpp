@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/fatal.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/output.h"
 
 using records::format;
 using records::format_list;
@@ -125,9 +125,6 @@ TEST(LayoutOutput, LiteralsBlanksAndFlattenedSpans) {
             "123456 1948   1.50  -2.25   0.12");
   EXPECT_EQ(format(Layout("I6.6,',',A4,2(',',F5.1)"), {1234, "TMAX", 70.0f, -3.25}),
             "001234,TMAX, 70.0, -3.2");
-  std::array<records::Scalar, 2> scalars{records::Scalar(7),
-                                         records::Scalar(std::string_view("ab"))};
-  EXPECT_EQ(format(Layout("I2,A3"), std::span<const records::Scalar>(scalars)), " 7 ab");
 }
 
 TEST(LayoutOutput, StopsAtTheFirstCodeWithoutAValue) {

@@ -2,7 +2,12 @@
 
 #include <filesystem>
 
-#include "records/records.h"
+#include "records/output.h"
+#include "records/input.h"
+#include "records/files.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/text.h"
 #include "support/tempdir.h"
 
 using namespace records;
@@ -53,7 +58,7 @@ TEST(FileNumbers, UnattachedNumberWritesFortFile) {
   records::write(12, kInt, {1});
   EXPECT_EQ(attached_name(12), "fort.12");
   records::close(12);
-  EXPECT_FALSE(is_attached(12));
+  EXPECT_EQ(attached_name(12), "");
   EXPECT_EQ(read_file("fort.12"), "   1\r\n");
   records::write(12, kInt, {2});  // a new fort.12, emptied
   close_all();
@@ -120,7 +125,7 @@ TEST(FileNumbers, FailedWritesAreFatal) {
   std::filesystem::create_directory("out.csv");
   records::open(86, "out.csv");
   EXPECT_EQ(fatal_text([] { records::write(86, kInt, {1}); }), "write out.csv: Is a directory");
-  EXPECT_FALSE(is_attached(86));
+  EXPECT_EQ(attached_name(86), "");
   if (std::filesystem::exists("/dev/full")) {
     records::open(87, "/dev/full");
     records::write(87, kInt, {1});

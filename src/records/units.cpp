@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "records/console.h"
 #include "records/emit.h"
@@ -19,9 +21,10 @@
 namespace records {
 namespace {
 
-// Output is collected per file and handed to the system in blocks this large:
-// most files in one write, the largest in a few.
-constexpr std::size_t kFlushSize = 1 << 20;
+// Output is collected per file and handed to the system in blocks of about
+// this size; input is read in blocks of this size. Buffers this large come
+// from the spares of earlier files and are used again.
+constexpr std::size_t kBlock = 1 << 16;
 constexpr std::string_view kRecordEnd = "\r\n";
 constexpr std::string_view kStdinName = "standard input";
 constexpr std::string_view kStdoutName = "standard output";
@@ -31,8 +34,11 @@ struct Unit {
   bool console = false;  // standard input or output rather than a named file
   std::string name;
 
-  // Input: the whole file, loaded at the first read.
+  // Input: the file's bytes from the record before the last one read on. The
+  // file is opened at the first read and read a block at a time as far as
+  // the records read reach.
   bool loaded = false;
+  int in = -1;  // the descriptor of a file not yet read to its end
   std::string data;
   std::string_view text;  // data, or the test source for the console
   std::size_t pos = 0;
@@ -82,11 +88,39 @@ Unit* attached_unit(int unit) {
   return u.attached ? &u : nullptr;
 }
 
-// Detaches the unit and gives back the memory of its buffers (assigning a
-// fresh Unit would keep the old strings' capacity: a whole input file).
+// Buffers of detached units, kept for the next files: a fresh buffer for
+// every file would be mapped, zero-filled and given back again each time.
+constexpr std::size_t kSpareBuffers = 8;
+std::vector<std::string> g_spares;
+
+// The largest spare buffer, so that buffers once grown keep serving.
+std::string spare_buffer() {
+  if (g_spares.empty()) return {};
+  auto largest = std::max_element(
+      g_spares.begin(), g_spares.end(),
+      [](const std::string& a, const std::string& b) { return a.capacity() < b.capacity(); });
+  std::string s = std::move(*largest);
+  g_spares.erase(largest);
+  return s;
+}
+
+// Keeps the buffer unless the spares are more and larger.
+void keep_buffer(std::string& s) {
+  s.clear();
+  if (g_spares.size() < kSpareBuffers) {
+    g_spares.push_back(std::move(s));
+    return;
+  }
+  for (std::string& spare : g_spares)
+    if (spare.capacity() < s.capacity()) std::swap(spare, s);
+}
+
+// Detaches the unit; its buffers are kept for the next files.
 void reset(Unit& u) {
-  Unit fresh;
-  std::swap(u, fresh);
+  if (u.in >= 0) ::close(u.in);
+  keep_buffer(u.data);
+  keep_buffer(u.buffer);
+  u = Unit();
 }
 
 std::string fort_name(int unit) { return "fort." + std::to_string(unit); }
@@ -98,6 +132,10 @@ Unit& attach(int unit, std::string name) {
   u.name = std::move(name);
   return u;
 }
+
+// Reads the rest of every file attached for reading under the name, so that
+// what they read stays the content the file had when their reading began.
+void read_to_end(std::string_view name);
 
 // Writes all of bytes to the descriptor (a write may take only a part, or
 // be interrupted); false with errno set on failure.
@@ -133,6 +171,7 @@ void flush(Unit& u) {
     u.buffer.clear();
     return;
   }
+  read_to_end(u.name);
   if (!write_all(u.out, u.buffer)) {
     int err = errno;
     std::string name = u.name;
@@ -170,6 +209,7 @@ Unit& writer(int unit) {
 // Creates or empties the file at the first output through the unit.
 void start_writing(Unit& u) {
   if (u.console || u.out >= 0) return;
+  read_to_end(u.name);
   u.out = ::open(u.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (u.out < 0) {
     int err = errno;
@@ -179,8 +219,11 @@ void start_writing(Unit& u) {
   }
   // What was read from the old content is gone with it.
   u.loaded = true;
-  std::string().swap(u.data);
+  if (u.in >= 0) ::close(u.in);
+  u.in = -1;
+  keep_buffer(u.data);
   u.text = {};
+  if (u.buffer.capacity() == 0) u.buffer = spare_buffer();
   u.pos = 0;
   u.last = std::string::npos;
 }
@@ -192,7 +235,7 @@ void write_record(int unit, bool end_record, Emit emit) {
   emit(u.buffer);
   if (end_record) u.buffer += kRecordEnd;
   u.record_open = !end_record;
-  if (u.console || u.buffer.size() >= kFlushSize) flush(u);
+  if (u.console || u.buffer.size() >= kBlock) flush(u);
 }
 
 // The unit a read comes from: the attached file, standard input for number
@@ -204,52 +247,55 @@ Unit& reader(int unit) {
   return attach(unit, fort_name(unit));
 }
 
-void load(Unit& u) {
+void open_input(Unit& u) {
   if (u.loaded) return;
   u.loaded = true;
   // Records written to the same file through another number are handed to
   // the system first, so that this read sees them.
   for (Unit& other : g_table)
     if (&other != &u && other.attached && other.out >= 0 && other.name == u.name) flush(other);
-  const int fd = ::open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  u.in = ::open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (u.in < 0) {
     if (errno == ENOENT) return;  // a missing file reads as empty
     fatal("read", u.name, errno_text(errno));
   }
-  // The whole file in one read when its size is known, then whatever more
-  // there is (a file that grows, or one whose size the system does not tell)
-  // until the end of the file.
-  struct stat st;
-  std::size_t size = 0;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-    size = static_cast<std::size_t>(st.st_size);
-  u.data.resize(size);
-  std::size_t got = 0;
-  for (;;) {
-    // Into the string while its size is not reached, then through a block.
-    char block[1 << 16];
-    const bool in_place = got < u.data.size();
-    char* const to = in_place ? u.data.data() + got : block;
-    const std::size_t room = in_place ? u.data.size() - got : sizeof block;
-    const ssize_t n = ::read(fd, to, room);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      u.data.clear();
-      fatal("read", u.name, errno_text(err));
-    }
-    if (n == 0) break;
-    if (in_place) {
-      got += static_cast<std::size_t>(n);
-    } else {
-      u.data.append(block, static_cast<std::size_t>(n));
-      got = u.data.size();
-    }
+  u.data = spare_buffer();
+}
+
+// Reads the next block of the file behind what was read; false at its end.
+// Records before the one being read (and the one before it, to which a read
+// may step back) are dropped first, so that the buffer stays one block large
+// unless a single record is longer.
+bool read_more(Unit& u) {
+  if (u.in < 0) return false;
+  const std::size_t keep = std::min(u.pos, u.last);
+  u.data.erase(0, keep);
+  u.pos -= keep;
+  if (u.last != std::string::npos) u.last -= keep;
+  const std::size_t got = u.data.size();
+  u.data.resize(got + kBlock);
+  ssize_t n;
+  while ((n = ::read(u.in, u.data.data() + got, kBlock)) < 0 && errno == EINTR) {
   }
-  ::close(fd);
-  u.data.resize(got);
+  const int err = errno;
+  u.data.resize(got + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
   u.text = u.data;
+  if (n > 0) return true;
+  ::close(u.in);
+  u.in = -1;
+  if (n < 0) {
+    u.data.clear();
+    u.text = {};
+    fatal("read", u.name, errno_text(err));
+  }
+  return false;
+}
+
+void read_to_end(std::string_view name) {
+  for (Unit& other : g_table)
+    if (other.in >= 0 && other.name == name)
+      while (read_more(other)) {
+      }
 }
 
 // The next record of the unit without its end, or nothing at end of file.
@@ -276,10 +322,16 @@ std::optional<std::string_view> next_record(Unit& u) {
   else if (u.out >= 0)
     return std::nullopt;  // a file being written has no more records
   else
-    load(u);
-  if (u.pos >= u.text.size()) return std::nullopt;
-  std::size_t start = u.pos;
-  const void* nl = std::memchr(u.text.data() + start, '\n', u.text.size() - start);
+    open_input(u);
+  const void* nl = nullptr;
+  for (std::size_t from = u.pos;
+       (nl = std::memchr(u.text.data() + from, '\n', u.text.size() - from)) == nullptr;) {
+    const std::size_t scanned = u.text.size() - u.pos;
+    if (!read_more(u)) break;
+    from = u.pos + scanned;
+  }
+  const std::size_t start = u.pos;
+  if (start >= u.text.size()) return std::nullopt;
   std::size_t end;
   if (nl) {
     end = static_cast<std::size_t>(static_cast<const char*>(nl) - u.text.data());

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "records/output.h"
-#include "records/input.h"
 #include "records/files.h"
+#include "records/input.h"
 #include "records/numeric.h"
+#include "records/output.h"
 
 namespace compare {
 namespace {

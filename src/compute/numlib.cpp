@@ -11,8 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "records/output.h"
 #include "records/console.h"
+#include "records/output.h"
 
 namespace compute {
 

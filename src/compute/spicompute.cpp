@@ -4,12 +4,12 @@
 #include <cstdint>
 
 #include "compute/spipe3.h"
-#include "records/output.h"
-#include "records/input.h"
-#include "records/files.h"
 #include "records/fatal.h"
-#include "records/text.h"
+#include "records/files.h"
+#include "records/input.h"
 #include "records/numeric.h"
+#include "records/output.h"
+#include "records/text.h"
 
 namespace compute {
 

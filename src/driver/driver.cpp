@@ -14,11 +14,11 @@
 #include "prep/readit.h"
 #include "prep/spi_format_interp.h"
 #include "prep/spiformat.h"
-#include "records/output.h"
-#include "records/input.h"
-#include "records/files.h"
 #include "records/console.h"
 #include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
 #include "records/text.h"
 
 namespace driver {

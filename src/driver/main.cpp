@@ -4,8 +4,8 @@
 #include <string>
 
 #include "driver/driver.h"
-#include "records/files.h"
 #include "records/fatal.h"
+#include "records/files.h"
 
 namespace {
 

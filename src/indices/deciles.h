@@ -9,8 +9,6 @@
 
 #include <string_view>
 
-#include "indices/heapsort.h"
-
 namespace indices {
 
 // table_arg: the 30-character blank-padded file-name argument; its first 6

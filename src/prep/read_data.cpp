@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "records/output.h"
-#include "records/input.h"
 #include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
 #include "records/text.h"
 
 namespace prep {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "records/output.h"
-#include "records/input.h"
-#include "records/files.h"
 #include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
 #include "records/text.h"
 
 namespace prep {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "prep/readit.h"
-#include "records/output.h"
-#include "records/input.h"
 #include "records/files.h"
+#include "records/input.h"
 #include "records/numeric.h"
+#include "records/output.h"
 
 namespace prep {
 namespace {

@@ -251,21 +251,8 @@ constexpr std::array<char, 200> kDigitPairs = [] {
 
 // Writes the lowest `count` decimal digits of v backwards ending at end
 // (with leading zeros); returns v without them.
-inline std::uint64_t put_digits(char* end, std::uint64_t v, int count) {
-  if (v <= 0xFFFFFFFFu) {
-    // The usual values: the same in 32-bit arithmetic, which is cheaper.
-    auto w = static_cast<std::uint32_t>(v);
-    for (; count >= 2; count -= 2) {
-      end -= 2;
-      std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(w % 100) * 2], 2);
-      w /= 100;
-    }
-    if (count > 0) {
-      *--end = static_cast<char>('0' + w % 10);
-      w /= 10;
-    }
-    return w;
-  }
+template <class U>
+inline U put_digits_as(char* end, U v, int count) {
   for (; count >= 2; count -= 2) {
     end -= 2;
     std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(v % 100) * 2], 2);
@@ -276,6 +263,12 @@ inline std::uint64_t put_digits(char* end, std::uint64_t v, int count) {
     v /= 10;
   }
   return v;
+}
+
+// The usual values in 32-bit arithmetic, which is cheaper.
+inline std::uint64_t put_digits(char* end, std::uint64_t v, int count) {
+  if (v <= 0xFFFFFFFFu) return put_digits_as(end, static_cast<std::uint32_t>(v), count);
+  return put_digits_as(end, v, count);
 }
 
 // The text of a record collected in a block and handed to the string in few

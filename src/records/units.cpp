@@ -57,20 +57,15 @@ struct Unit {
 // while it lives.
 constexpr int kTableUnits = 100;
 std::array<Unit, kTableUnits> g_table;
-Unit g_console_in = [] {
+Unit console_unit(std::string_view name) {
   Unit u;
   u.attached = true;
   u.console = true;
-  u.name = kStdinName;
+  u.name = name;
   return u;
-}();
-Unit g_console_out = [] {
-  Unit u;
-  u.attached = true;
-  u.console = true;
-  u.name = kStdoutName;
-  return u;
-}();
+}
+Unit g_console_in = console_unit(kStdinName);
+Unit g_console_out = console_unit(kStdoutName);
 std::string* g_sink = nullptr;
 const std::string* g_source = nullptr;
 
@@ -197,14 +192,18 @@ void complete(Unit& u) {
   }
 }
 
-// The unit a write goes to: the console for number 6 unless a file is
-// attached to it, else the attached file, else fort.<n> attached afresh.
-Unit& writer(int unit) {
+// The unit a read or write goes to: the attached file, else the console for
+// its number (5 reads standard input, 6 writes standard output), else
+// fort.<n> attached afresh (which a read does not create).
+Unit& unit_for(int unit, bool writing) {
   check_number(unit);
   if (Unit* u = attached_unit(unit)) return *u;
-  if (unit == kConsoleOut) return g_console_out;
+  if (writing && unit == kConsoleOut) return g_console_out;
+  if (!writing && unit == kConsoleIn) return g_console_in;
   return attach(unit, fort_name(unit));
 }
+Unit& writer(int unit) { return unit_for(unit, true); }
+Unit& reader(int unit) { return unit_for(unit, false); }
 
 // Creates or empties the file at the first output through the unit.
 void start_writing(Unit& u) {
@@ -236,15 +235,6 @@ void write_record(int unit, bool end_record, Emit emit) {
   if (end_record) u.buffer += kRecordEnd;
   u.record_open = !end_record;
   if (u.console || u.buffer.size() >= kBlock) flush(u);
-}
-
-// The unit a read comes from: the attached file, standard input for number
-// 5, else fort.<n> (which the read does not create).
-Unit& reader(int unit) {
-  check_number(unit);
-  if (Unit* u = attached_unit(unit)) return *u;
-  if (unit == kConsoleIn) return g_console_in;
-  return attach(unit, fort_name(unit));
 }
 
 void open_input(Unit& u) {

@@ -84,7 +84,4 @@ ListStep list_feed(ListState& state, std::string_view record);
 // checking the end of the record inside a value.
 ListStep list_feed_terminated(ListState& state, std::string_view record);
 
-// Whether a list-directed read with these targets wants no value at all.
-bool no_targets(std::span<const Target> targets);
-
 }  // namespace records::parse

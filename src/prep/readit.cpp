@@ -73,6 +73,19 @@ void check_month_walk(std::string_view file, int first_year, int first_month, in
   }
 }
 
+void write_monthly_table(int unit, int station, const DataSpan& span,
+                         const std::function<int(int year, int month)>& total) {
+  static const records::Layout kTableRecord{"I6,',',I4,',',12(I7,',')"};
+  std::array<int, 12> totals{};
+  walk_years(span.first_year, span.last_year, [&](int year, int month) {
+    const bool outside = (year == span.first_year && month < span.first_month) ||
+                         (year == span.last_year && month > span.last_month);
+    totals[static_cast<std::size_t>(month - 1)] = outside ? kMissingMonth : total(year, month);
+    if (month == 12)
+      records::write(unit, kTableRecord, {station, year, std::span<const int>(totals)});
+  });
+}
+
 DataSpan readit(std::string_view station_id) {
   const std::string daily_name = std::string(station_id) + ".csv";
   records::open(kDailyUnit, daily_name, records::Presence::MayBeMissing);
@@ -124,31 +137,28 @@ DataSpan readit(std::string_view station_id) {
   // out of calendar order, and every later month becomes a gap record.
   std::size_t next = 0;
   bool first_month_of_walk = true;
-  for (int year = span.first_year; year <= span.last_year; ++year) {
-    for (int month = 1; month <= 12; ++month) {
-      if (year == span.first_year && month < span.first_month) continue;
-      if (first_month_of_walk) {
-        first_month_of_walk = false;
-        if (!prcp.empty()) {
-          const PrcpRow& row = prcp[0];
-          write_row(row.station, row.year, row.month, row.days);
-          next = 1;
-          continue;
-        }
+  walk_years(span.first_year, span.last_year, [&](int year, int month) {
+    if (year == span.first_year && month < span.first_month) return;
+    if (first_month_of_walk) {
+      first_month_of_walk = false;
+      if (!prcp.empty()) {
+        const PrcpRow& row = prcp[0];
+        write_row(row.station, row.year, row.month, row.days);
+        next = 1;
+        return;
       }
-      if (next < prcp.size() && prcp[next].year == year && prcp[next].month == month) {
-        write_row(prcp[next].station, year, month, prcp[next].days);
-        ++next;
-        continue;
-      }
-      // Gap: the station of the row at the pointer, of the last row once every
-      // row is written, of the first data record when there is no row at all.
-      const int station =
-          prcp.empty() ? first_station : prcp[std::min(next, prcp.size() - 1)].station;
-      write_row(station, year, month, kGapDays);
     }
-    if (year == span.last_year) break;  // never step a year past the largest int
-  }
+    if (next < prcp.size() && prcp[next].year == year && prcp[next].month == month) {
+      write_row(prcp[next].station, year, month, prcp[next].days);
+      ++next;
+      return;
+    }
+    // Gap: the station of the row at the pointer, of the last row once every
+    // row is written, of the first data record when there is no row at all.
+    const int station =
+        prcp.empty() ? first_station : prcp[std::min(next, prcp.size() - 1)].station;
+    write_row(station, year, month, kGapDays);
+  });
   records::close(kFillUnit);
   return span;
 }

@@ -14,8 +14,7 @@
 namespace indices {
 namespace {
 
-constexpr int kPrnUnit = 84;
-constexpr int kEdiUnit = 85;
+constexpr int kPrnUnit = 84, kEdiUnit = 85;
 constexpr int kMaxEdiMonths = 2000;
 
 struct PrnRecord {

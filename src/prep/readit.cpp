@@ -16,20 +16,13 @@
 namespace prep {
 namespace {
 
-constexpr int kDailyUnit = 80;
-constexpr int kFillUnit = 81;
+constexpr int kDailyUnit = 80, kFillUnit = 81;
 
 // Records of every element count toward this; the rest of the file is ignored.
 constexpr int kMaxDailyRecords = 10000;
 
-// Reads the first column of a record only: skips the header whatever it holds.
-static const records::Layout kSkipRecord{"A1"};
-static const records::Layout kFillRecord{"I6,',',A4,',',I4,',',I2,',',31(F8.2,',')"};
-
 struct PrcpRow {
-  int station = 0;
-  int year = 0;
-  int month = 0;
+  int station = 0, year = 0, month = 0;
   std::array<float, kFillDays> days{};
 };
 
@@ -37,13 +30,9 @@ struct PrcpRow {
 // one read to the next, so after a read that stops at a bad day value the year
 // and month are those of the record that failed.
 struct DailyRecord {
-  int station = 0;
-  float latitude = 0;
-  float other_real = 0;
-  int other_int = 0;
+  int station = 0, other_int = 0, month = 0, year = 0;
+  float latitude = 0, other_real = 0;
   std::string element;
-  int month = 0;
-  int year = 0;
   std::array<float, kFillDays> days{};
 };
 
@@ -54,6 +43,7 @@ records::ReadStatus read_daily(DailyRecord& r) {
 }
 
 void write_row(int station, int year, int month, std::span<const float> days) {
+  static const records::Layout kFillRecord{"I6,',',A4,',',I4,',',I2,',',31(F8.2,',')"};
   records::write(kFillUnit, kFillRecord, {station, "PRCP", year, month, days});
 }
 
@@ -87,6 +77,8 @@ void write_monthly_table(int unit, int station, const DataSpan& span,
 }
 
 DataSpan readit(std::string_view station_id) {
+  // Reads the first column of a record only: skips the header whatever it holds.
+  static const records::Layout kSkipRecord{"A1"};
   const std::string daily_name = std::string(station_id) + ".csv";
   records::open(kDailyUnit, daily_name, records::Presence::MayBeMissing);
 

@@ -70,19 +70,29 @@ struct PlainNumber {
   bool negative = false;
 };
 
+// Scans a plain number at p. With kTerminated the text is followed by a byte
+// that is no sign, digit or point (a record before its line end), so that no
+// end check is needed and end is not looked at.
+template <bool kTerminated = false>
 inline PlainNumber scan_plain(const char* p, const char* end) {
+  const auto more = [&p, end] { return kTerminated || p < end; };
   PlainNumber n;
-  if (p < end && (*p == '+' || *p == '-')) n.negative = *p++ == '-';
-  const char* const digits_begin = p;
-  while (p < end && is_digit(*p)) n.m = n.m * 10 + static_cast<unsigned>(*p++ - '0');
-  n.digits = p - digits_begin;
-  if (p < end && *p == '.') {
+  if (more() && (*p == '+' || *p == '-')) n.negative = *p++ == '-';
+  std::uint64_t m = 0;
+  const auto digits = [&] {
+    const char* const begin = p;
+    for (unsigned d; more() && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p)
+      m = m * 10 + d;
+    return p - begin;
+  };
+  n.digits = digits();
+  if (more() && *p == '.') {
+    ++p;
     n.point = true;
-    const char* const frac_begin = ++p;
-    while (p < end && is_digit(*p)) n.m = n.m * 10 + static_cast<unsigned>(*p++ - '0');
-    n.frac = p - frac_begin;
+    n.frac = digits();
     n.digits += n.frac;
   }
+  n.m = m;
   n.end = p;
   return n;
 }
@@ -351,28 +361,6 @@ inline bool assign_plain(const ListPlace& place, std::size_t element, const Plai
   return false;
 }
 
-// A plain number (see scan_plain) at p, in a record whose end is followed by
-// a byte that is no sign, digit or point: no end check is needed.
-inline PlainNumber scan_plain_terminated(const char* p) {
-  PlainNumber n;
-  n.negative = *p == '-';
-  p += n.negative || *p == '+';
-  const char* const digits_begin = p;
-  std::uint64_t m = 0;
-  for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p) m = m * 10 + d;
-  n.digits = p - digits_begin;
-  if (*p == '.') {
-    const char* const frac_begin = ++p;
-    for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p) m = m * 10 + d;
-    n.point = true;
-    n.frac = p - frac_begin;
-    n.digits += n.frac;
-  }
-  n.m = m;
-  n.end = p;
-  return n;
-}
-
 // The fast path of list-directed reading, for the common record: plain
 // numbers (blanks, sign, digits, point) each ending at a separator or the
 // end of the record, into integer or real elements, converted exactly as
@@ -385,7 +373,7 @@ inline const char* plain_values(Cursor& cursor, const char* p, const char* end, 
   for (;;) {
     const char* q = p;
     while (*q == ' ') ++q;  // the byte after the record is no blank
-    const PlainNumber n = scan_plain_terminated(q);
+    const PlainNumber n = scan_plain<true>(q, end);
     if ((n.end != end && !ends_token(*n.end)) || !assign_plain(cursor.place(), cursor.index(), n))
       return p;
     p = n.end;

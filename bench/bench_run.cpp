@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "records/files.h"
 #include "records/console.h"
+#include "records/files.h"
 #include "station_gen.h"
 
 namespace {

@@ -39,13 +39,9 @@ void non_finite(std::string& out, double v, int width) {
   out += t;
 }
 
-// One value of a write after flattening: its storage type and the value.
+// The storage type of one value of a write after flattening.
 struct Value {
   enum Kind { Int, Float, Double, Text };
-  Kind kind = Int;
-  int i = 0;
-  double real = 0;  // a float widened exactly, or the double
-  std::string_view text;
 };
 
 // Walks the values of a write one scalar at a time, flattening spans; each
@@ -72,26 +68,6 @@ class ArgCursor {
   }
   std::string_view take_text() {
     const std::string_view v = text_;
-    step();
-    return v;
-  }
-  Value next() {
-    Value v;
-    v.kind = kind_;
-    switch (kind_) {
-      case Value::Int:
-        v.i = static_cast<const int*>(data_)[index_];
-        break;
-      case Value::Float:
-        v.real = static_cast<const float*>(data_)[index_];
-        break;
-      case Value::Double:
-        v.real = static_cast<const double*>(data_)[index_];
-        break;
-      case Value::Text:
-        v.text = text_;
-        break;
-    }
     step();
     return v;
   }
@@ -578,33 +554,26 @@ void list_record(std::string& out, std::initializer_list<Arg> values) {
   bool first = true;
   bool previous_text = false;
   while (!c.done()) {
-    const Value v = c.next();
-    bool is_text = v.kind == Value::Text;
+    const Value::Kind kind = c.kind();
+    const bool is_text = kind == Value::Text;
     if (first || !(is_text && previous_text)) out += ' ';
     first = false;
     previous_text = is_text;
     std::array<char, 64> buf;
     char* end = buf.data();
-    switch (v.kind) {
-      case Value::Int:
-        end = std::to_chars(buf.data(), buf.data() + buf.size(), v.i).ptr;
-        break;
-      case Value::Float:
-        // The shortest text that reads back as the same value.
-        if (std::isfinite(v.real))
-          end = std::to_chars(buf.data(), buf.data() + buf.size(), static_cast<float>(v.real)).ptr;
-        else
-          out += non_finite_text(v.real);
-        break;
-      case Value::Double:
-        if (std::isfinite(v.real))
-          end = std::to_chars(buf.data(), buf.data() + buf.size(), v.real).ptr;
-        else
-          out += non_finite_text(v.real);
-        break;
-      case Value::Text:
-        out += v.text;
-        break;
+    if (kind == Value::Int) {
+      end = std::to_chars(buf.data(), buf.data() + buf.size(), c.take_int()).ptr;
+    } else if (is_text) {
+      out += c.take_text();
+    } else {
+      const double real = c.take_real();
+      // The shortest text that reads back as the same value.
+      if (!std::isfinite(real))
+        out += non_finite_text(real);
+      else if (kind == Value::Float)
+        end = std::to_chars(buf.data(), buf.data() + buf.size(), static_cast<float>(real)).ptr;
+      else
+        end = std::to_chars(buf.data(), buf.data() + buf.size(), real).ptr;
     }
     out.append(buf.data(), static_cast<std::size_t>(end - buf.data()));
   }

@@ -10,7 +10,8 @@
 #include <string>
 
 #include "driver/driver.h"
-#include "records/records.h"
+#include "records/console.h"
+#include "records/files.h"
 #include "report/page.h"
 #include "report/sources.h"
 #include "report/tidy.h"

@@ -9,6 +9,8 @@
 // Batch100: one program run over 100 stations of 60 years each.
 // PeakMemory/<years>: the real program (its own process, as the operator runs
 // it) on one station; counters give its peak resident memory and its time.
+// ProcessRatio/<years>: the real program as a process against the floor
+// program as a process (see below).
 // 1389 years make the largest daily file a run reads in full (50000 records).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -25,7 +27,8 @@
 #include <vector>
 
 #include "driver/driver.h"
-#include "records/records.h"
+#include "records/console.h"
+#include "records/files.h"
 #include "station_gen.h"
 
 namespace {
@@ -124,6 +127,32 @@ void Batch100(benchmark::State& state) {
 }
 
 #ifdef DROUGHT_EXECUTABLE
+// Runs a program in its own process with standard input from a file and
+// standard output to /dev/null; false unless it ends with status 0. usage
+// receives the process's resource use.
+bool run_process(const std::vector<std::string>& argv, const char* input, struct rusage& usage) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int in = ::open(input, O_RDONLY);
+    const int out = ::open("/dev/null", O_WRONLY);
+    if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) _exit(127);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+  }
+  int status = 0;
+  usage = {};
+  return pid > 0 && wait4(pid, &status, 0, &usage) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+double cpu_seconds(const struct rusage& u) {
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-6;
+}
+
 void PeakMemory(benchmark::State& state) {
   const int years = static_cast<int>(state.range(0));
   Scratch scratch("memory" + std::to_string(years));
@@ -134,18 +163,8 @@ void PeakMemory(benchmark::State& state) {
   double seconds = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-      const int in = ::open("replies", O_RDONLY);
-      const int out = ::open("/dev/null", O_WRONLY);
-      if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) _exit(127);
-      execl(DROUGHT_EXECUTABLE, DROUGHT_EXECUTABLE, static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    int status = 0;
     struct rusage usage {};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
+    if (!run_process({DROUGHT_EXECUTABLE}, "replies", usage)) {
       state.SkipWithError("the program did not run to its end");
       return;
     }
@@ -156,6 +175,62 @@ void PeakMemory(benchmark::State& state) {
   state.counters["run_ms"] = seconds * 1000.0;
 }
 BENCHMARK(PeakMemory)->Arg(120)->Arg(1389)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// ProcessRatio/<years>: the real program started as a process on one station,
+// against the floor program (bench/io_floor.cpp) that reads the same two input
+// files and writes the same bytes into the same number of files. The time is
+// the program's CPU time (user and system) per run; the counters give the
+// least CPU time of each over the runs and the median of the ratios of the
+// two runs made one after the other (which meet the same load).
+void ProcessRatio(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  Scratch scratch("process" + std::to_string(years));
+  const std::string id = station_id(years);
+  bench_support::write_station(scratch.dir, id, 1901, years, 42);
+  spill("replies", id + "\nexit\n");
+  struct rusage usage {};
+  if (!run_process({DROUGHT_EXECUTABLE}, "replies", usage)) {
+    state.SkipWithError("the program did not run to its end");
+    return;
+  }
+  // The bytes of every file the run wrote, in one bundle for the floor.
+  const std::string inputs[] = {id + ".csv", id + "_PRCP.csv"};
+  std::string bundle;
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(scratch.dir)) {
+    const std::string name = entry.path().filename();
+    if (name == inputs[0] || name == inputs[1] || name == "replies") continue;
+    const std::string content = slurp(entry.path());
+    bundle += name + "\n" + std::to_string(content.size()) + "\n" + content;
+    ++files;
+  }
+  spill(scratch.dir / "bundle", bundle);
+  const std::vector<std::string> floor_argv{IO_FLOOR_EXECUTABLE, (scratch.dir / "bundle").string(),
+                                            inputs[0], inputs[1]};
+  double program = 1e9, floor = 1e9;
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    if (!run_process({DROUGHT_EXECUTABLE}, "replies", usage)) {
+      state.SkipWithError("the program did not run to its end");
+      return;
+    }
+    const double t = cpu_seconds(usage);
+    state.SetIterationTime(t);
+    program = std::min(program, t);
+    if (!run_process(floor_argv, "replies", usage)) {
+      state.SkipWithError("the floor program did not run to its end");
+      return;
+    }
+    floor = std::min(floor, cpu_seconds(usage));
+    ratios.push_back(t / cpu_seconds(usage));
+  }
+  std::sort(ratios.begin(), ratios.end());
+  state.counters["files"] = files;
+  state.counters["program_ms"] = program * 1000.0;
+  state.counters["floor_ms"] = floor * 1000.0;
+  state.counters["ratio"] = ratios[ratios.size() / 2];
+}
+BENCHMARK(ProcessRatio)->Arg(120)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(30);
 #endif
 
 BENCHMARK(StationRun)->Arg(60)->Arg(120)->Unit(benchmark::kMillisecond);

@@ -23,7 +23,9 @@
 #include <string_view>
 #include <vector>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/console.h"
+#include "records/fatal.h"
 
 namespace fuzz {
 

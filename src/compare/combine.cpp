@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
 
 namespace compare {
 namespace {

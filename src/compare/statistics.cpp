@@ -8,26 +8,27 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
 
 namespace compare {
 namespace {
-
-constexpr int kCombinedUnit = 89;
-constexpr int kStatsUnit = 90;
-
-constexpr int kMaxRecords = 5000;
-constexpr std::size_t kPeriods = 7;
-constexpr float kMissingSpi = -99.0f;
-constexpr double kLargeDifference = 0.5;
-
-static const records::Layout kHeader{"'rmean,imean,r2,RMSE,MAE,DMSE,DMAE,E,RMSD,MBE,MAXdi,>0.5'"};
-static const records::Layout kStatsRecord{"11(F10.2,','),I4"};
 
 struct Pair {
   float observed;
   float interpolated;
 };
+
+constexpr int kCombinedUnit = 89, kStatsUnit = 90;
+
+constexpr int kMaxRecords = 5000;
+// The SPI periods compared.
+constexpr std::size_t kPeriods = 7;
+constexpr float kMissingSpi = -99.0f;
+// A difference counted as large (the last column of the statistics).
+constexpr double kLargeDifference = 0.5;
 
 using records::round_to_float;
 
@@ -95,6 +96,8 @@ Figures compute(const std::vector<Pair>& pairs) {
 }  // namespace
 
 void statistics(std::string_view station_id) {
+  static const records::Layout kStatsRecord{"11(F10.2,','),I4"};
+  static const records::Layout kHeader{"'rmean,imean,r2,RMSE,MAE,DMSE,DMAE,E,RMSD,MBE,MAXdi,>0.5'"};
   records::open(kCombinedUnit, std::string(station_id) + "-spi-results.csv");
 
   // One list of (observed, interpolated) pairs per period; a month whose value

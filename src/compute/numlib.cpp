@@ -11,11 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "records/records.h"
+#include "records/console.h"
+#include "records/output.h"
 
 namespace compute {
 
@@ -49,8 +46,7 @@ void clear_moments(std::span<double> xmom) {
 }
 
 // ---------------------------------------------------------------------------
-// Constants and closing steps of gamind, shared by the one-value routine and
-// the batched distribution function so that both compute the same bits.
+// Constants and closing steps of gamind.
 
 constexpr double kHillShape = 10000.0;     // shape above which Hill's approximation serves
 constexpr double kGammaEps = 1e-12;        // convergence tolerance
@@ -378,299 +374,17 @@ double gamind(double x, double alpha, double g) {
   return series_result(x, alpha, g, sum);
 }
 
-// ---------------------------------------------------------------------------
-// cdfpe3_batch: the distribution function of many values, the incomplete
-// gamma iterations of several values interleaved
-//
-// One iteration of the power series or the continued fraction is a chain of
-// dependent multiplications and divisions, so a single value keeps the
-// processor waiting on its divider. Values are independent: the batch runs the
-// iterations of several values side by side in the lanes of 2-wide vectors.
-// Each lane does exactly the operations of the one-value loop (add, subtract,
-// multiply, divide and absolute value are exactly rounded in every lane) and
-// stops exactly where that loop stops: a round of iterations ends as soon as
-// one lane converges or reaches the iteration limit; that lane is finished and
-// refilled with the next value. The logarithms and exponentials of the closing
-// steps stay one value at a time.
-
 namespace {
 
-// A NaN lane never converges and never asks for rescaling: it fills lanes
-// that have no value left.
-constexpr double kIdle = std::numeric_limits<double>::quiet_NaN();
-
-// Per value of the batch: the gamma ratio's argument and shape, and the
-// iteration's outcome (the series' sum or the fraction's last convergent).
-struct GammaJob {
-  double x = 0.0, alpha = 0.0, g = 0.0;
-  double value = 0.0;
-  bool converged = false;
-};
-
-#if defined(__SSE2__)
-
-// Lanes of the power series: 4 vectors of 2, 8 values.
-constexpr int kSeriesVecs = 4;
-constexpr int kSeriesLanes = 2 * kSeriesVecs;
-
-// Runs the power series of jobs[order[k]] for every k: value = the sum, as the
-// one-value loop leaves it.
-void run_series(std::span<GammaJob> jobs, std::span<const int> order) {
-  // Lane state in memory between rounds that finish a lane; in registers
-  // while every lane iterates.
-  alignas(16) std::array<double, kSeriesLanes> x, a, term, sum;
-  std::array<int, kSeriesLanes> job;
-  std::array<long, kSeriesLanes> start;  // round at which the lane's value started
-  long round = 0;
-  std::size_t next = 0;
-  int active = 0;
-  const auto fill = [&](std::size_t l) {
-    if (next < order.size()) {
-      job[l] = order[next++];
-      const GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
-      x[l] = j.x;
-      a[l] = j.alpha;
-      term[l] = 1.0;
-      sum[l] = 1.0;
-      start[l] = round;
-      ++active;
-    } else {
-      job[l] = -1;
-      x[l] = a[l] = term[l] = sum[l] = kIdle;
-    }
-  };
-  for (std::size_t l = 0; l < kSeriesLanes; ++l) fill(l);
-
-  const __m128d one = _mm_set1_pd(1.0), eps = _mm_set1_pd(kGammaEps);
-  __m128d vx[kSeriesVecs], va[kSeriesVecs], vt[kSeriesVecs], vs[kSeriesVecs];
-  while (active > 0) {
-    // The next round at which a lane reaches the iteration limit.
-    long deadline = std::numeric_limits<long>::max();
-    for (std::size_t l = 0; l < kSeriesLanes; ++l)
-      if (job[l] >= 0) deadline = std::min(deadline, start[l] + kGammaMaxIt);
-#pragma GCC unroll 8
-    for (std::size_t k = 0; k < kSeriesVecs; ++k) {
-      vx[k] = _mm_load_pd(&x[2 * k]);
-      va[k] = _mm_load_pd(&a[2 * k]);
-      vt[k] = _mm_load_pd(&term[2 * k]);
-      vs[k] = _mm_load_pd(&sum[2 * k]);
-    }
-    int converged = 0;
-    do {
-      __m128d done = _mm_setzero_pd();
-#pragma GCC unroll 8
-      for (std::size_t k = 0; k < kSeriesVecs; ++k) {
-        va[k] = _mm_add_pd(va[k], one);
-        vt[k] = _mm_div_pd(_mm_mul_pd(vt[k], vx[k]), va[k]);
-        vs[k] = _mm_add_pd(vs[k], vt[k]);
-        done = _mm_or_pd(done, _mm_cmple_pd(vt[k], eps));
-      }
-      ++round;
-      converged = _mm_movemask_pd(done);
-    } while (converged == 0 && round != deadline);
-#pragma GCC unroll 8
-    for (std::size_t k = 0; k < kSeriesVecs; ++k) {
-      _mm_store_pd(&a[2 * k], va[k]);
-      _mm_store_pd(&term[2 * k], vt[k]);
-      _mm_store_pd(&sum[2 * k], vs[k]);
-    }
-    for (std::size_t l = 0; l < kSeriesLanes; ++l) {
-      if (job[l] < 0) continue;
-      const bool done = term[l] <= kGammaEps;
-      if (!done && round - start[l] < kGammaMaxIt) continue;
-      GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
-      j.value = sum[l];
-      j.converged = done;
-      --active;
-      fill(l);
-    }
-  }
+// The polynomial with coefficients c (lowest power first) at r, by Horner's
+// rule from the highest power.
+double horner(const std::array<double, 8>& c, double r) {
+  double sum = c[7];
+  for (int k = 6; k >= 0; --k) sum = sum * r + c[static_cast<std::size_t>(k)];
+  return sum;
 }
-
-// Lanes of the continued fraction: 2 vectors of 2, 4 values (each lane
-// carries eight quantities).
-constexpr int kFractionVecs = 2;
-constexpr int kFractionLanes = 2 * kFractionVecs;
-
-__m128d select(__m128d mask, __m128d yes, __m128d no) {
-  return _mm_or_pd(_mm_and_pd(mask, yes), _mm_andnot_pd(mask, no));
-}
-
-// Runs the continued fraction of jobs[order[k]] for every k: value = the last
-// convergent the one-value loop keeps.
-void run_fraction(std::span<GammaJob> jobs, std::span<const int> order) {
-  alignas(16) std::array<double, kFractionLanes> a, b, term, p1, p2, p3, p4, ratio;
-  std::array<int, kFractionLanes> job;
-  long round = 0;
-  std::size_t next = 0;
-  int active = 0;
-  const auto fill = [&](std::size_t l) {
-    if (next < order.size()) {
-      job[l] = order[next++];
-      const GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
-      const double x = j.x;
-      a[l] = 1.0 - j.alpha;
-      b[l] = (x + a[l]) + 1.0;
-      term[l] = 0.0;
-      p1[l] = 1.0;
-      p2[l] = x;
-      p3[l] = x + 1.0;
-      p4[l] = x * b[l];
-      ratio[l] = p3[l] / p4[l];
-      ++active;
-    } else {
-      job[l] = -1;
-      a[l] = b[l] = term[l] = p1[l] = p2[l] = p3[l] = p4[l] = ratio[l] = kIdle;
-    }
-  };
-  for (std::size_t l = 0; l < kFractionLanes; ++l) fill(l);
-
-  const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0), two = _mm_set1_pd(2.0);
-  const __m128d eps = _mm_set1_pd(kGammaEps), ofl = _mm_set1_pd(kFractionRescale);
-  const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7fffffffffffffff));
-  __m128d va[kFractionVecs], vb[kFractionVecs], vterm[kFractionVecs], vratio[kFractionVecs];
-  __m128d v1[kFractionVecs], v2[kFractionVecs], v3[kFractionVecs], v4[kFractionVecs];
-  while (active > 0) {
-    // term counts a lane's iterations: the next round at which one of them
-    // reaches the limit.
-    double most = 0.0;
-    for (std::size_t l = 0; l < kFractionLanes; ++l)
-      if (job[l] >= 0) most = std::max(most, term[l]);
-    const long deadline = round + kGammaMaxIt - static_cast<long>(most);
-#pragma GCC unroll 8
-    for (std::size_t k = 0; k < kFractionVecs; ++k) {
-      va[k] = _mm_load_pd(&a[2 * k]);
-      vb[k] = _mm_load_pd(&b[2 * k]);
-      vterm[k] = _mm_load_pd(&term[2 * k]);
-      v1[k] = _mm_load_pd(&p1[2 * k]);
-      v2[k] = _mm_load_pd(&p2[2 * k]);
-      v3[k] = _mm_load_pd(&p3[2 * k]);
-      v4[k] = _mm_load_pd(&p4[2 * k]);
-      vratio[k] = _mm_load_pd(&ratio[2 * k]);
-    }
-    int converged = 0;
-    do {
-#pragma GCC unroll 8
-      for (std::size_t k = 0; k < kFractionVecs; ++k) {
-        va[k] = _mm_add_pd(va[k], one);
-        vb[k] = _mm_add_pd(vb[k], two);
-        vterm[k] = _mm_add_pd(vterm[k], one);
-        const __m128d an = _mm_mul_pd(va[k], vterm[k]);
-        const __m128d p5 = _mm_sub_pd(_mm_mul_pd(vb[k], v3[k]), _mm_mul_pd(an, v1[k]));
-        const __m128d p6 = _mm_sub_pd(_mm_mul_pd(vb[k], v4[k]), _mm_mul_pd(an, v2[k]));
-        // A zero denominator skips the test and keeps the old convergent; a
-        // converged lane keeps it too (the rest of its step does not matter:
-        // the lane is finished after this round).
-        const __m128d usable = _mm_cmpneq_pd(p6, zero);
-        const __m128d rn = _mm_div_pd(p5, p6);
-        const __m128d d = _mm_and_pd(_mm_sub_pd(vratio[k], rn), magnitude);
-        const __m128d stop = _mm_and_pd(
-            usable, _mm_and_pd(_mm_cmple_pd(d, eps), _mm_cmple_pd(d, _mm_mul_pd(eps, rn))));
-        vratio[k] = select(_mm_andnot_pd(stop, usable), rn, vratio[k]);
-        converged |= _mm_movemask_pd(stop) << (2 * k);
-        v1[k] = v3[k];
-        v2[k] = v4[k];
-        v3[k] = p5;
-        v4[k] = p6;
-        const __m128d over = _mm_cmpge_pd(_mm_and_pd(p5, magnitude), ofl);
-        if (_mm_movemask_pd(over) != 0) {
-          v1[k] = select(over, _mm_div_pd(v1[k], ofl), v1[k]);
-          v2[k] = select(over, _mm_div_pd(v2[k], ofl), v2[k]);
-          v3[k] = select(over, _mm_div_pd(v3[k], ofl), v3[k]);
-          v4[k] = select(over, _mm_div_pd(v4[k], ofl), v4[k]);
-        }
-      }
-      ++round;
-    } while (converged == 0 && round != deadline);
-#pragma GCC unroll 8
-    for (std::size_t k = 0; k < kFractionVecs; ++k) {
-      _mm_store_pd(&a[2 * k], va[k]);
-      _mm_store_pd(&b[2 * k], vb[k]);
-      _mm_store_pd(&term[2 * k], vterm[k]);
-      _mm_store_pd(&p1[2 * k], v1[k]);
-      _mm_store_pd(&p2[2 * k], v2[k]);
-      _mm_store_pd(&p3[2 * k], v3[k]);
-      _mm_store_pd(&p4[2 * k], v4[k]);
-      _mm_store_pd(&ratio[2 * k], vratio[k]);
-    }
-    for (std::size_t l = 0; l < kFractionLanes; ++l) {
-      if (job[l] < 0) continue;
-      const bool done = (converged >> l) & 1;
-      if (!done && term[l] < kGammaMaxIt) continue;
-      GammaJob& j = jobs[static_cast<std::size_t>(job[l])];
-      j.value = ratio[l];
-      j.converged = done;
-      --active;
-      fill(l);
-    }
-  }
-}
-
-#endif  // __SSE2__
 
 }  // namespace
-
-void cdfpe3_batch(std::span<const double> x, std::span<const int> set,
-                  std::span<const std::array<double, 3>> para, std::span<double> f,
-                  std::span<int> ifail, float missing) {
-  constexpr double small = 1e-6;
-  constexpr double four = 4.0, two = 2.0, one = 1.0, zero = 0.0;
-
-  const std::size_t n = std::min({x.size(), set.size(), f.size(), ifail.size()});
-  for (std::size_t i = 0; i < n; ++i)
-    if (set[i] < 0 || static_cast<std::size_t>(set[i]) >= para.size())
-      throw std::out_of_range("cdfpe3_batch: parameter set index out of range");
-
-#if !defined(__SSE2__)
-  // Without 2-wide vectors, one value after another.
-  for (std::size_t i = 0; i < n; ++i)
-    f[i] = cdfpe3(x[i], para[static_cast<std::size_t>(set[i])], ifail[i], missing);
-  return;
-#else
-
-  // Values that reach the series or the continued fraction become jobs; every
-  // other value (refused parameters, normal distribution, below the support,
-  // Hill's approximation) takes the one-value routine below, in order.
-  std::vector<GammaJob> jobs(n);
-  std::vector<int> series, fraction;
-  std::vector<char> batched(n, 0);
-  std::vector<double> lgammas(para.size());
-  std::vector<char> have_lgamma(para.size(), 0);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t s = static_cast<std::size_t>(set[i]);
-    const double mu = para[s][0], sigma = para[s][1], gamma = para[s][2];
-    if (sigma <= zero || std::fabs(gamma) <= small) continue;
-    const double alpha = four / (gamma * gamma);
-    const double z = two * (x[i] - mu) / (sigma * gamma) + alpha;
-    if (!(z > zero) || !(alpha > zero) || alpha > kHillShape) continue;
-    // lnGamma(alpha) once per parameter set: the same call on the same value.
-    if (!have_lgamma[s]) {
-      lgammas[s] = std::lgamma(alpha);
-      have_lgamma[s] = 1;
-    }
-    jobs[i] = GammaJob{z, alpha, lgammas[s]};
-    batched[i] = 1;
-    (uses_fraction(z, alpha) ? fraction : series).push_back(static_cast<int>(i));
-  }
-  run_series(jobs, series);
-  run_fraction(jobs, fraction);
-
-  // Results and message lines in the order of the values.
-  for (std::size_t i = 0; i < n; ++i) {
-    if (!batched[i]) {
-      f[i] = cdfpe3(x[i], para[static_cast<std::size_t>(set[i])], ifail[i], missing);
-      continue;
-    }
-    const GammaJob& j = jobs[i];
-    if (!j.converged) records::write(records::kConsoleOut, kNotConverged);
-    double result = uses_fraction(j.x, j.alpha) ? fraction_result(j.x, j.alpha, j.g, j.value)
-                                                : series_result(j.x, j.alpha, j.g, j.value);
-    if (para[static_cast<std::size_t>(set[i])][2] < zero) result = one - result;
-    f[i] = result;
-    ifail[i] = 0;
-  }
-#endif  // __SSE2__
-}
 
 // ---------------------------------------------------------------------------
 // quastn: standard normal quantile (AS 241, PPND16)
@@ -682,60 +396,51 @@ double quastn(double p) {
 
   // Coefficients as published (Wichura, Applied Statistics 37, 1988); each
   // literal is the nearest 8-byte real to its published decimal value.
-  // Central region, |p - 0.5| <= 0.425.
-  constexpr double a0 = 3.3871328727963666080e0;
-  constexpr double a1 = 1.3314166789178437745e+2;
-  constexpr double a2 = 1.9715909503065514427e+3;
-  constexpr double a3 = 1.3731693765509461125e+4;
-  constexpr double a4 = 4.5921953931549871457e+4;
-  constexpr double a5 = 6.7265770927008700853e+4;
-  constexpr double a6 = 3.3430575583588128105e+4;
-  constexpr double a7 = 2.5090809287301226727e+3;
-  constexpr double b1 = 4.2313330701600911252e+1;
-  constexpr double b2 = 6.8718700749205790830e+2;
-  constexpr double b3 = 5.3941960214247511077e+3;
-  constexpr double b4 = 2.1213794301586595867e+4;
-  constexpr double b5 = 3.9307895800092710610e+4;
-  constexpr double b6 = 2.8729085735721942674e+4;
-  constexpr double b7 = 5.2264952788528545610e+3;
+  // Central region, |p - 0.5| <= 0.425. Numerators and denominators lowest
+  // power first; each denominator's constant term is one.
+  constexpr std::array<double, 8> kCentralNum{3.3871328727963666080e0,  1.3314166789178437745e+2,
+                                              1.9715909503065514427e+3, 1.3731693765509461125e+4,
+                                              4.5921953931549871457e+4, 6.7265770927008700853e+4,
+                                              3.3430575583588128105e+4, 2.5090809287301226727e+3};
+  constexpr std::array<double, 8> kCentralDen{1.0,
+                                              4.2313330701600911252e+1,
+                                              6.8718700749205790830e+2,
+                                              5.3941960214247511077e+3,
+                                              2.1213794301586595867e+4,
+                                              3.9307895800092710610e+4,
+                                              2.8729085735721942674e+4,
+                                              5.2264952788528545610e+3};
   // Intermediate tail, sqrt(-ln r) <= 5.
-  constexpr double c0 = 1.42343711074968357734e0;
-  constexpr double c1 = 4.63033784615654529590e0;
-  constexpr double c2 = 5.76949722146069140550e0;
-  constexpr double c3 = 3.64784832476320460504e0;
-  constexpr double c4 = 1.27045825245236838258e0;
-  constexpr double c5 = 2.41780725177450611770e-1;
-  constexpr double c6 = 2.27238449892691845833e-2;
-  constexpr double c7 = 7.74545014278341407640e-4;
-  constexpr double d1 = 2.05319162663775882187e0;
-  constexpr double d2 = 1.67638483018380384940e0;
-  constexpr double d3 = 6.89767334985100004550e-1;
-  constexpr double d4 = 1.48103976427480074590e-1;
-  constexpr double d5 = 1.51986665636164571966e-2;
-  constexpr double d6 = 5.47593808499534494600e-4;
-  constexpr double d7 = 1.05075007164441684324e-9;
+  constexpr std::array<double, 8> kTailNum{1.42343711074968357734e0,  4.63033784615654529590e0,
+                                           5.76949722146069140550e0,  3.64784832476320460504e0,
+                                           1.27045825245236838258e0,  2.41780725177450611770e-1,
+                                           2.27238449892691845833e-2, 7.74545014278341407640e-4};
+  constexpr std::array<double, 8> kTailDen{1.0,
+                                           2.05319162663775882187e0,
+                                           1.67638483018380384940e0,
+                                           6.89767334985100004550e-1,
+                                           1.48103976427480074590e-1,
+                                           1.51986665636164571966e-2,
+                                           5.47593808499534494600e-4,
+                                           1.05075007164441684324e-9};
   // Far tail.
-  constexpr double e0 = 6.65790464350110377720e0;
-  constexpr double e1 = 5.46378491116411436990e0;
-  constexpr double e2 = 1.78482653991729133580e0;
-  constexpr double e3 = 2.96560571828504891230e-1;
-  constexpr double e4 = 2.65321895265761230930e-2;
-  constexpr double e5 = 1.24266094738807843860e-3;
-  constexpr double e6 = 2.71155556874348757815e-5;
-  constexpr double e7 = 2.01033439929228813265e-7;
-  constexpr double f1 = 5.99832206555887937690e-1;
-  constexpr double f2 = 1.36929880922735805310e-1;
-  constexpr double f3 = 1.48753612908506148525e-2;
-  constexpr double f4 = 7.86869131145613259100e-4;
-  constexpr double f5 = 1.84631831751005468180e-5;
-  constexpr double f6 = 1.42151175831644588870e-7;
-  constexpr double f7 = 2.04426310338993978564e-15;
+  constexpr std::array<double, 8> kFarNum{6.65790464350110377720e0,  5.46378491116411436990e0,
+                                          1.78482653991729133580e0,  2.96560571828504891230e-1,
+                                          2.65321895265761230930e-2, 1.24266094738807843860e-3,
+                                          2.71155556874348757815e-5, 2.01033439929228813265e-7};
+  constexpr std::array<double, 8> kFarDen{1.0,
+                                          5.99832206555887937690e-1,
+                                          1.36929880922735805310e-1,
+                                          1.48753612908506148525e-2,
+                                          7.86869131145613259100e-4,
+                                          1.84631831751005468180e-5,
+                                          1.42151175831644588870e-7,
+                                          2.04426310338993978564e-15};
 
   const double q = p - half;
   if (std::fabs(q) <= split1) {
     const double r = const1 - q * q;
-    return q * (((((((a7 * r + a6) * r + a5) * r + a4) * r + a3) * r + a2) * r + a1) * r + a0) /
-           (((((((b7 * r + b6) * r + b5) * r + b4) * r + b3) * r + b2) * r + b1) * r + one);
+    return q * horner(kCentralNum, r) / horner(kCentralDen, r);
   }
   double r = (q < zero) ? p : one - p;
   if (r <= zero) {
@@ -746,12 +451,10 @@ double quastn(double p) {
   double z;
   if (r <= split2) {
     r = r - const2;
-    z = (((((((c7 * r + c6) * r + c5) * r + c4) * r + c3) * r + c2) * r + c1) * r + c0) /
-        (((((((d7 * r + d6) * r + d5) * r + d4) * r + d3) * r + d2) * r + d1) * r + one);
+    z = horner(kTailNum, r) / horner(kTailDen, r);
   } else {
     r = r - split2;
-    z = (((((((e7 * r + e6) * r + e5) * r + e4) * r + e3) * r + e2) * r + e1) * r + e0) /
-        (((((((f7 * r + f6) * r + f5) * r + f4) * r + f3) * r + f2) * r + f1) * r + one);
+    z = horner(kFarNum, r) / horner(kFarDen, r);
   }
   if (q < zero) z = -z;
   return z;

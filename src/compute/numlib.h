@@ -35,16 +35,6 @@ void pelpe3(const std::array<double, 3>& xmom, std::array<double, 3>& para, int&
 // one message line, returns missing widened).
 double cdfpe3(double x, const std::array<double, 3>& para, int& ifail, float missing);
 
-// The distribution function of many values: f[i] = cdfpe3(x[i],
-// para[set[i]], ifail[i], missing) for i below the smallest of the sizes of
-// x, set, f and ifail, with the same results, flags and message lines, in the
-// same order, as those calls one after another. It runs the incomplete gamma
-// iterations of several values side by side and computes the log-gamma of
-// each parameter set once. A set index outside para throws std::out_of_range.
-void cdfpe3_batch(std::span<const double> x, std::span<const int> set,
-                  std::span<const std::array<double, 3>> para, std::span<double> f,
-                  std::span<int> ifail, float missing);
-
 // Regularized lower incomplete gamma ratio P(alpha, x); g = lnGamma(alpha).
 // Power series, continued fraction for x > 1 and x >= alpha, Hill's
 // approximation for alpha > 10000. alpha <= 0 or x < 0: message, result 0;

@@ -4,7 +4,12 @@
 #include <cstdint>
 
 #include "compute/spipe3.h"
-#include "records/records.h"
+#include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
+#include "records/text.h"
 
 namespace compute {
 

@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "compute/numlib.h"
-#include "records/records.h"
+#include "records/numeric.h"
 
 namespace compute {
 
@@ -105,8 +105,7 @@ void spipe3(int nrun, std::span<const float> series, float missing, int nyears, 
   }
 
   // The distribution function of every slot with a sum, under its calendar
-  // month's parameters, in one batch (message lines come out in slot order).
-  std::array<double, kSpiSlots> values;
+  // month's parameters (message lines come out in slot order).
   std::array<int, kSpiSlots> months;
   std::array<int, kSpiSlots> slots;
   std::array<double, kSpiSlots> f;
@@ -115,13 +114,12 @@ void spipe3(int nrun, std::span<const float> series, float missing, int nyears, 
   for (int i = nrun - 1; i < nslots; ++i) {
     const std::size_t slot = static_cast<std::size_t>(i);
     if (sums[slot] == miss) continue;
-    values[count] = sums[slot];
     months[count] = i % 12;
     slots[count] = i;
+    f[count] =
+        cdfpe3(sums[slot], out.para[static_cast<std::size_t>(i % 12)], flags[count], missing);
     ++count;
   }
-  cdfpe3_batch(std::span(values).first(count), std::span(months).first(count), out.para,
-               std::span(f).first(count), std::span(flags).first(count), missing);
 
   // Mixed probability p = z + (1 - z) F(sum), clipped, and its normal quantile.
   // The quantile writes nothing here: p lies in [0.001, 0.999] or is a NaN.

@@ -17,7 +17,13 @@
 #include "prep/readit.h"
 #include "prep/spi_format_interp.h"
 #include "prep/spiformat.h"
-#include "records/records.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
+#include "records/text.h"
+#include "records/warnings.h"
 
 namespace driver {
 namespace {

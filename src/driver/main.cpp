@@ -10,7 +10,9 @@
 #include "driver/driver.h"
 #include "driver/options.h"
 #include "driver/session.h"
-#include "records/records.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/files.h"
 #include "version.h"
 
 namespace {

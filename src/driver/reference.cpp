@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <charconv>
 
-#include "records/records.h"
+#include "records/fatal.h"
+#include "records/warnings.h"
 
 namespace driver {
 namespace {

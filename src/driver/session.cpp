@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <csignal>
 
-#include "records/records.h"
+#include "records/console.h"
+#include "records/fatal.h"
 
 namespace driver::session {
 namespace {

@@ -8,7 +8,11 @@
 
 #include "indices/edi.h"
 #include "indices/monthly_table.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
+#include "records/text.h"
 
 namespace indices {
 namespace {

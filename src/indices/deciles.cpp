@@ -7,7 +7,9 @@
 
 #include "indices/heapsort.h"
 #include "indices/monthly_table.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/output.h"
+#include "records/text.h"
 
 namespace indices {
 namespace {
@@ -60,13 +62,7 @@ int code_of(const Classes& cls, int total) {
 void deciles(std::string_view table_arg, const records::YearRange& reference) {
   static const records::Layout kDecileRecord{"I6,',',I4,',',12(I3,',')"};
 
-  const std::string station = records::station_of(table_arg);
-  const std::string_view table_name = records::trim_name(table_arg);
-  const bool observed = records::text_equal(table_name, station + "-spiformat.csv");
-
-  records::open(kTableUnit, table_name);
-  const MonthlyTable table = read_monthly_table(kTableUnit, kMaxDecileYears);
-  records::close(kTableUnit);
+  const MonthlyTable table = read_monthly_table(table_arg, kTableUnit, kMaxDecileYears);
 
   std::vector<float> pool;
   pool.reserve(kMaxPool);
@@ -81,7 +77,7 @@ void deciles(std::string_view table_arg, const records::YearRange& reference) {
   const bool classified = pool.size() >= 10;
   const Classes cls = classified ? cut_classes(pool) : Classes{};
 
-  records::open(kDecileUnit, station + (observed ? "-deciles.csv" : "-decilesint.csv"));
+  records::open(kDecileUnit, output_name(table_arg, "-deciles.csv", "-decilesint.csv"));
   // An empty table still replaces an earlier run's codes with an empty file.
   records::start_output(kDecileUnit);
   for (int i = 0; i < table.n; ++i) {

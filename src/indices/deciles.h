@@ -9,7 +9,6 @@
 
 #include <string_view>
 
-#include "indices/heapsort.h"
 #include "records/years.h"
 
 namespace indices {

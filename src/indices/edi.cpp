@@ -4,13 +4,17 @@
 #include <cmath>
 #include <string>
 
-#include "records/records.h"
+#include "indices/monthly_table.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
+#include "records/text.h"
 
 namespace indices {
 namespace {
 
-constexpr int kPrnUnit = 84;
-constexpr int kEdiUnit = 85;
+constexpr int kPrnUnit = 84, kEdiUnit = 85;
 constexpr int kMaxEdiMonths = 2000;
 
 struct PrnRecord {
@@ -29,8 +33,6 @@ void edi(std::string_view table_arg) {
   static const records::Layout kEdiRecord{"I4,',',I2,',',5(F8.2,',')"};
 
   const std::string station = records::station_of(table_arg);
-  const bool observed =
-      records::text_equal(records::trim_name(table_arg), station + "-spiformat.csv");
 
   // The values are those of the file's text, not those computeedi held.
   std::array<PrnRecord, kMaxEdiMonths> rec{};
@@ -60,7 +62,7 @@ void edi(std::string_view table_arg) {
   // One record gives 0/0: NaN, and every EDI is written as NaN.
   const float sd = records::round_to_float(std::sqrt(double(squares) / (n - 1)));
 
-  records::open(kEdiUnit, station + (observed ? "-EDI.csv" : "-EDIint.csv"));
+  records::open(kEdiUnit, output_name(table_arg, "-EDI.csv", "-EDIint.csv"));
   records::write_list(kEdiUnit, {"YEAR,MO,EP,DEP,SEP,PRN,EDI"});
   for (int i = 0; i < n; ++i) {
     const PrnRecord& r = rec[i];

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <span>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/text.h"
 
 namespace indices {
 
@@ -42,6 +45,21 @@ std::array<float, 12> monthly_normals(const MonthlyTable& table,
     normal[m] = count > 0 ? records::round_to_float(double(sum) / count) : 0.0f;
   }
   return normal;
+}
+
+MonthlyTable read_monthly_table(std::string_view table_arg, int unit, int max_years) {
+  records::open(unit, records::trim_name(table_arg));
+  const MonthlyTable table = read_monthly_table(unit, max_years);
+  records::close(unit);
+  return table;
+}
+
+std::string output_name(std::string_view table_arg, std::string_view observed_suffix,
+                        std::string_view interpolated_suffix) {
+  const std::string station = records::station_of(table_arg);
+  const bool observed =
+      records::text_equal(records::trim_name(table_arg), station + "-spiformat.csv");
+  return station + std::string(observed ? observed_suffix : interpolated_suffix);
 }
 
 }  // namespace indices

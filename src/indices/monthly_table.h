@@ -7,6 +7,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <string_view>
 
 #include "records/years.h"
 
@@ -27,11 +29,20 @@ struct MonthlyTable {
 // silently at the end of the file or at the first record that cannot be read;
 // that record and everything after it are ignored.
 MonthlyTable read_monthly_table(int unit, int max_years);
+// The same from the file a file-name argument names, attached to the file
+// number for the read and detached after it.
+MonthlyTable read_monthly_table(std::string_view table_arg, int unit, int max_years);
 
 // The mean of the non-missing totals of each calendar month over the years
 // read that lie in the reference years (every year by default), summed in
 // single precision. A month without any total has the normal 0.
 std::array<float, 12> monthly_normals(const MonthlyTable& table,
                                       const records::YearRange& reference = records::kAllYears);
+
+// The name of a monthly index's output file: the station ID of the table's
+// file-name argument, then observed_suffix when the table is the station's
+// observed table (<id>-spiformat.csv), else interpolated_suffix.
+std::string output_name(std::string_view table_arg, std::string_view observed_suffix,
+                        std::string_view interpolated_suffix);
 
 }  // namespace indices

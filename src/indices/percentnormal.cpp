@@ -5,7 +5,10 @@
 #include <string>
 
 #include "indices/monthly_table.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/numeric.h"
+#include "records/output.h"
+#include "records/text.h"
 
 namespace indices {
 namespace {
@@ -19,16 +22,10 @@ constexpr float kMissingPercent = -99.0f;
 void percentnormal(std::string_view table_arg, const records::YearRange& reference) {
   static const records::Layout kPercentRecord{"I4,',',12(F6.2,',')"};
 
-  const std::string station = records::station_of(table_arg);
-  const std::string_view table_name = records::trim_name(table_arg);
-  const bool observed = records::text_equal(table_name, station + "-spiformat.csv");
-
-  records::open(kTableUnit, table_name);
-  const MonthlyTable table = read_monthly_table(kTableUnit, kMaxTableYears);
-  records::close(kTableUnit);
+  const MonthlyTable table = read_monthly_table(table_arg, kTableUnit, kMaxTableYears);
   const std::array<float, 12> normal = monthly_normals(table, reference);
 
-  records::open(kPercentUnit, station + (observed ? "-pctnorm.csv" : "-pctnormint.csv"));
+  records::open(kPercentUnit, output_name(table_arg, "-pctnorm.csv", "-pctnormint.csv"));
   for (int i = 0; i < table.n; ++i) {
     std::array<float, 12> percent;
     percent.fill(kMissingPercent);

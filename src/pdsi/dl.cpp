@@ -18,7 +18,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "records/records.h"
+#include "records/numeric.h"
 
 namespace pdsi {
 namespace {
@@ -109,6 +109,16 @@ struct SureBounds {
   bool usable = false;
   double day_min = 0, day_max = -1;  // sure daylight: day_min <= H <= day_max
   double night_min = 4;              // sure night: H >= night_min
+
+  // 1 sure daylight, 0 sure night, -1 undecided (see sure_daylight).
+  int decide(float hour_angle) const {
+    if (!usable) return -1;
+    // cos(H) = cos(2 pi - H): the angle folded into [0, pi].
+    const double folded =
+        hour_angle <= kPiDouble ? double(hour_angle) : 2.0 * kPiDouble - double(hour_angle);
+    if (folded <= day_max && folded >= day_min) return 1;
+    return folded >= night_min ? 0 : -1;
+  }
 };
 
 // The folded hour angle H at which a + b cos(H) = level: above it the sum is
@@ -138,6 +148,10 @@ SureBounds sure_bounds(double a, double b, float threshold) {
 float daylight_sine_threshold() {
   static const float threshold = find_threshold();
   return threshold;
+}
+
+int sure_daylight(double a, double b, float hour_angle) {
+  return sure_bounds(a, b, daylight_sine_threshold()).decide(hour_angle);
 }
 
 float dl(int month, int year, int days, float latitude) {
@@ -180,15 +194,9 @@ float dl(int month, int year, int days, float latitude) {
       // the equation of time.
       const float t = round_to_float(clock + double(equation_hours));
       const float hour_angle = round_to_float(std::fabs(double(t) - 12.0) * double(kPi) / 12.0);
-      if (sure.usable) {
-        // cos(H) = cos(2 pi - H): the angle folded into [0, pi].
-        const double folded =
-            hour_angle <= kPiDouble ? double(hour_angle) : 2.0 * kPiDouble - double(hour_angle);
-        if (folded <= sure.day_max && folded >= sure.day_min) {
-          ++minutes;
-          continue;
-        }
-        if (folded >= sure.night_min) continue;
+      if (const int decided = sure.decide(hour_angle); decided >= 0) {
+        minutes += decided;
+        continue;
       }
       const float sine = round_to_float(a + b * std::cos(double(hour_angle)));
       minutes += (sine >= threshold && sine <= 1.0f) ? 1 : 0;

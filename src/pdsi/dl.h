@@ -17,4 +17,10 @@ float dl(int month, int year, int days, float latitude);
 // elevation and is not daylight). Exposed so that a test can check it.
 float daylight_sine_threshold();
 
+// The daylight test of one minute decided without its cosine, on a day where
+// the sine of the elevation is a + b cos(hour angle): 1 sure daylight, 0 sure
+// night, -1 when the full computation must decide (the minutes near sunrise,
+// sunset and a noon sun in the zenith). Exposed so that a test can check it.
+int sure_daylight(double a, double b, float hour_angle);
+
 }  // namespace pdsi

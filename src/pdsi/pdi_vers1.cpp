@@ -17,7 +17,11 @@
 
 #include "pdsi/dl.h"
 #include "pdsi/pdsiform.h"
-#include "records/records.h"
+#include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
 
 namespace pdsi {
 namespace {

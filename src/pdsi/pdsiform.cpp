@@ -10,13 +10,16 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
+#include "records/warnings.h"
 
 namespace pdsi {
 namespace {
 
-constexpr int kDailyUnit = 80;
-constexpr int kSeriesUnit = 81;
+constexpr int kDailyUnit = 80, kSeriesUnit = 81;
 
 // Data records read from the daily file (of every element together); the
 // rest of the file is ignored.
@@ -30,9 +33,6 @@ constexpr int kMissingDay = -999;
 // 5/9 and the inch in millimetres, as the 4-byte reals the conversion uses.
 constexpr float kFahrenheitToCelsius = 0.5555556f;
 constexpr float kMillimetresPerInch = 25.4f;
-
-static const records::Layout kHeader{"A1"};
-static const records::Layout kSeriesRecord{"I4,',',I3,',',F7.1,',',F7.1,',',F7.1,',',F7.1"};
 
 // One month of one element as it stands in the daily file.
 struct ElementRecord {
@@ -61,6 +61,7 @@ struct DailySeries {
 // stops quietly at the end of the file or at the first record that cannot be
 // read (a day value with a decimal point, for one).
 std::array<ElementTable, kElements> read_elements(const std::string& name) {
+  static const records::Layout kHeader{"A1"};
   records::open(kDailyUnit, name, records::Presence::MustExist);
   std::string header;
   records::must_read_columns(kDailyUnit, kHeader, {records::Target::text(header, 1)});
@@ -205,6 +206,7 @@ void convert(std::span<float> tmin, std::span<float> tmax, std::span<float> prcp
 }
 
 void pdsiform(std::string_view station_id) {
+  static const records::Layout kSeriesRecord{"I4,',',I3,',',F7.1,',',F7.1,',',F7.1,',',F7.1"};
   const std::string id(station_id);
   const std::array<ElementTable, kElements> tables = read_elements(id + ".csv");
 

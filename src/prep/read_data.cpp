@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
+#include "records/text.h"
 
 namespace prep {
 

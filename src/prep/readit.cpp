@@ -7,25 +7,23 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
+#include "records/text.h"
+#include "records/warnings.h"
 
 namespace prep {
 namespace {
 
-constexpr int kDailyUnit = 80;
-constexpr int kFillUnit = 81;
+constexpr int kDailyUnit = 80, kFillUnit = 81;
 
 // Records of every element count toward this; the rest of the file is ignored.
 constexpr int kMaxDailyRecords = 10000;
 
-// Reads the first column of a record only: skips the header whatever it holds.
-static const records::Layout kSkipRecord{"A1"};
-static const records::Layout kFillRecord{"I6,',',A4,',',I4,',',I2,',',31(F8.2,',')"};
-
 struct PrcpRow {
-  int station = 0;
-  int year = 0;
-  int month = 0;
+  int station = 0, year = 0, month = 0;
   std::array<float, kFillDays> days{};
 };
 
@@ -33,13 +31,9 @@ struct PrcpRow {
 // one read to the next, so after a read that stops at a bad day value the year
 // and month are those of the record that failed.
 struct DailyRecord {
-  int station = 0;
-  float latitude = 0;
-  float other_real = 0;
-  int other_int = 0;
+  int station = 0, other_int = 0, month = 0, year = 0;
+  float latitude = 0, other_real = 0;
   std::string element;
-  int month = 0;
-  int year = 0;
   std::array<float, kFillDays> days{};
 };
 
@@ -50,6 +44,7 @@ records::ReadStatus read_daily(DailyRecord& r) {
 }
 
 void write_row(int station, int year, int month, std::span<const float> days) {
+  static const records::Layout kFillRecord{"I6,',',A4,',',I4,',',I2,',',31(F8.2,',')"};
   records::write(kFillUnit, kFillRecord, {station, "PRCP", year, month, days});
 }
 
@@ -69,7 +64,22 @@ void check_month_walk(std::string_view file, int first_year, int first_month, in
   }
 }
 
+void write_monthly_table(int unit, int station, const DataSpan& span,
+                         const std::function<int(int year, int month)>& total) {
+  static const records::Layout kTableRecord{"I6,',',I4,',',12(I7,',')"};
+  std::array<int, 12> totals{};
+  walk_years(span.first_year, 1, span.last_year, [&](int year, int month) {
+    const bool outside = (year == span.first_year && month < span.first_month) ||
+                         (year == span.last_year && month > span.last_month);
+    totals[static_cast<std::size_t>(month - 1)] = outside ? kMissingMonth : total(year, month);
+    if (month == 12)
+      records::write(unit, kTableRecord, {station, year, std::span<const int>(totals)});
+  });
+}
+
 DataSpan readit(std::string_view station_id) {
+  // Reads the first column of a record only: skips the header whatever it holds.
+  static const records::Layout kSkipRecord{"A1"};
   const std::string daily_name = std::string(station_id) + ".csv";
   records::open(kDailyUnit, daily_name, records::Presence::MayBeMissing);
 
@@ -123,30 +133,27 @@ DataSpan readit(std::string_view station_id) {
   // order, and every later month becomes a gap record.
   std::size_t next = 0;
   bool first_month_of_walk = true;
-  for (int year = span.first_year; year <= span.last_year; ++year) {
-    for (int month = year == span.first_year ? span.first_month : 1; month <= 12; ++month) {
-      if (first_month_of_walk) {
-        first_month_of_walk = false;
-        if (!prcp.empty()) {
-          const PrcpRow& row = prcp[0];
-          write_row(row.station, row.year, row.month, row.days);
-          next = 1;
-          continue;
-        }
+  walk_years(span.first_year, span.first_month, span.last_year, [&](int year, int month) {
+    if (first_month_of_walk) {
+      first_month_of_walk = false;
+      if (!prcp.empty()) {
+        const PrcpRow& row = prcp[0];
+        write_row(row.station, row.year, row.month, row.days);
+        next = 1;
+        return;
       }
-      if (next < prcp.size() && prcp[next].year == year && prcp[next].month == month) {
-        write_row(prcp[next].station, year, month, prcp[next].days);
-        ++next;
-        continue;
-      }
-      // Gap: the station of the row at the pointer, of the last row once every
-      // row is written, of the first data record when there is no row at all.
-      const int station =
-          prcp.empty() ? first_station : prcp[std::min(next, prcp.size() - 1)].station;
-      write_row(station, year, month, kGapDays);
     }
-    if (year == span.last_year) break;  // never step a year past the largest int
-  }
+    if (next < prcp.size() && prcp[next].year == year && prcp[next].month == month) {
+      write_row(prcp[next].station, year, month, prcp[next].days);
+      ++next;
+      return;
+    }
+    // Gap: the station of the row at the pointer, of the last row once every
+    // row is written, of the first data record when there is no row at all.
+    const int station =
+        prcp.empty() ? first_station : prcp[std::min(next, prcp.size() - 1)].station;
+    write_row(station, year, month, kGapDays);
+  });
   records::close(kFillUnit);
   return span;
 }

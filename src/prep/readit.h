@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace prep {
@@ -37,6 +38,27 @@ inline std::int64_t months_to_december(int first_year, int first_month, int last
 // from (first_year, first_month) to December of last_year is longer than
 // kMaxMonths.
 void check_month_walk(std::string_view file, int first_year, int first_month, int last_year);
+
+// Calls visit(year, month) for every month from first_month of first_year
+// (as it stands: a month 0 or a negative one is visited too) to December of
+// last_year in calendar order (none when last_year < first_year), never
+// stepping a year past the largest int.
+template <class Visit>
+void walk_years(int first_year, int first_month, int last_year, Visit visit) {
+  for (int year = first_year; year <= last_year; ++year) {
+    for (int month = year == first_year ? first_month : 1; month <= 12; ++month) visit(year, month);
+    if (year == last_year) break;
+  }
+}
+
+// The monthly table that spiformat and spi_format_interp write: one record a
+// year from the first to the last year of the span, the station number, the
+// year and 12 monthly totals in hundredths of an inch. Months before the
+// first or after the last month of the span are missing (kMissingMonth);
+// every other month, in calendar order, takes total(year, month).
+inline constexpr int kMissingMonth = -9999;
+void write_monthly_table(int unit, int station, const DataSpan& span,
+                         const std::function<int(int year, int month)>& total);
 
 DataSpan readit(std::string_view station_id);
 

@@ -6,7 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
+#include "records/warnings.h"
 
 namespace prep {
 namespace {
@@ -15,9 +19,6 @@ constexpr int kMonthlyUnit = 85;
 constexpr int kTableUnit = 86;
 
 constexpr int kMaxMonthlyRecords = 5000;
-constexpr int kMissingMonth = -9999;
-
-static const records::Layout kTableRecord{"I6,',',I4,',',12(I7,',')"};
 
 bool inside_span(int year, int month, const DataSpan& span) {
   const bool after_start =
@@ -59,21 +60,10 @@ void spi_format_interp(std::string_view station_id, const DataSpan& span) {
   // times 100 is stored as 52.999996) from losing a hundredth.
   constexpr float kLift = 0.1f;
   std::size_t next = 0;
-  for (int year = span.first_year; year <= span.last_year; ++year) {
-    std::array<int, 12> totals{};
-    for (int month = 1; month <= 12; ++month) {
-      int& total = totals[static_cast<std::size_t>(month - 1)];
-      if ((year == span.first_year && month < span.first_month) ||
-          (year == span.last_year && month > span.last_month) || next >= values.size()) {
-        total = kMissingMonth;
-      } else {
-        total = records::trunc_to_int(double(values[next]) + double(kLift));
-        ++next;
-      }
-    }
-    records::write(kTableUnit, kTableRecord, {station, year, std::span<const int>(totals)});
-    if (year == span.last_year) break;  // never step a year past the largest int
-  }
+  write_monthly_table(kTableUnit, station, span, [&](int, int) {
+    return next < values.size() ? records::trunc_to_int(double(values[next++]) + double(kLift))
+                                : kMissingMonth;
+  });
   records::close(kTableUnit);
 }
 

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "prep/readit.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/numeric.h"
+#include "records/output.h"
 
 namespace prep {
 namespace {
@@ -17,9 +20,6 @@ constexpr int kTableUnit = 83;
 constexpr int kGapListUnit = 84;
 
 constexpr int kMaxFillRecords = 5000;
-constexpr int kMissingMonth = -9999;
-
-static const records::Layout kTableRecord{"I6,',',I4,',',12(I7,',')"};
 static const records::Layout kGapDayRecord{"I4,',',I2,',',I2,','"};
 
 // One fill-file record as read list-directed; the year and month keep their
@@ -95,23 +95,11 @@ void spiformat(std::string_view station_id) {
   // row's own year and month are not looked at. A month left without a row
   // (reading stopped early) is missing.
   std::size_t next = 0;
-  for (int year = first_year; year <= last_year; ++year) {
-    std::array<int, 12> totals{};
-    for (int month = 1; month <= 12; ++month) {
-      int& total = totals[static_cast<std::size_t>(month - 1)];
-      if ((year == first_year && month < first_month) ||
-          (year == last_year && month > last_month)) {
-        total = kMissingMonth;
-      } else if (next < rows.size()) {
-        total = month_total(rows[next], year, month);
-        ++next;
-      } else {
-        total = kMissingMonth;
-      }
-    }
-    records::write(kTableUnit, kTableRecord, {station, year, std::span<const int>(totals)});
-    if (year == last_year) break;  // never step a year past the largest int
-  }
+  write_monthly_table(kTableUnit, station, {first_year, first_month, last_year, last_month},
+                      [&](int year, int month) {
+                        return next < rows.size() ? month_total(rows[next++], year, month)
+                                                  : kMissingMonth;
+                      });
   records::close(kTableUnit);
   records::close(kGapListUnit);
 }

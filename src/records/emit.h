@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "records/records.h"
+#include "records/output.h"
 
 namespace records::emit {
 
@@ -19,7 +19,6 @@ void text_field(std::string& out, std::string_view text, int width);
 
 // Appends the text the layout makes of the values (no record end).
 void layout_record(std::string& out, const Layout& layout, std::initializer_list<Arg> values);
-void layout_record(std::string& out, const Layout& layout, std::span<const Scalar> values);
 // Appends the text of a list-directed record (no record end).
 void list_record(std::string& out, std::initializer_list<Arg> values);
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 #include "records/emit.h"
 
@@ -38,13 +39,9 @@ void non_finite(std::string& out, double v, int width) {
   out += t;
 }
 
-// One value of a write after flattening: its storage type and the value.
+// The storage type of one value of a write after flattening.
 struct Value {
-  enum Kind { Int, Float, Double, Text };  // the order of Scalar's alternatives
-  Kind kind = Int;
-  int i = 0;
-  double real = 0;  // a float widened exactly, or the double
-  std::string_view text;
+  enum Kind { Int, Float, Double, Text };
 };
 
 // Walks the values of a write one scalar at a time, flattening spans; each
@@ -71,26 +68,6 @@ class ArgCursor {
   }
   std::string_view take_text() {
     const std::string_view v = text_;
-    step();
-    return v;
-  }
-  Value next() {
-    Value v;
-    v.kind = kind_;
-    switch (kind_) {
-      case Value::Int:
-        v.i = static_cast<const int*>(data_)[index_];
-        break;
-      case Value::Float:
-        v.real = static_cast<const float*>(data_)[index_];
-        break;
-      case Value::Double:
-        v.real = static_cast<const double*>(data_)[index_];
-        break;
-      case Value::Text:
-        v.text = text_;
-        break;
-    }
     step();
     return v;
   }
@@ -148,34 +125,6 @@ class ArgCursor {
   std::size_t length_ = 0;
   std::size_t index_ = 0;
   std::string_view text_;
-};
-
-class ScalarCursor {
- public:
-  explicit ScalarCursor(std::span<const Scalar> v) : v_(v) {}
-  bool done() const { return i_ == v_.size(); }
-  Value::Kind kind() const { return static_cast<Value::Kind>(v_[i_].index()); }
-  int take_int() { return *std::get_if<int>(&v_[i_++]); }
-  double take_real() {
-    const Scalar& s = v_[i_++];
-    if (const float* f = std::get_if<float>(&s)) return *f;
-    return *std::get_if<double>(&s);
-  }
-  std::string_view take_text() { return *std::get_if<std::string_view>(&v_[i_++]); }
-  Value next() {
-    const Scalar& s = v_[i_++];
-    Value v;
-    v.kind = static_cast<Value::Kind>(s.index());
-    if (const int* i = std::get_if<int>(&s)) v.i = *i;
-    if (const float* f = std::get_if<float>(&s)) v.real = *f;
-    if (const double* d = std::get_if<double>(&s)) v.real = *d;
-    if (const std::string_view* t = std::get_if<std::string_view>(&s)) v.text = *t;
-    return v;
-  }
-
- private:
-  std::span<const Scalar> v_;
-  std::size_t i_ = 0;
 };
 
 [[noreturn]] void mismatch(const Item& item, Value::Kind kind) {
@@ -278,21 +227,8 @@ constexpr std::array<char, 200> kDigitPairs = [] {
 
 // Writes the lowest `count` decimal digits of v backwards ending at end
 // (with leading zeros); returns v without them.
-inline std::uint64_t put_digits(char* end, std::uint64_t v, int count) {
-  if (v <= 0xFFFFFFFFu) {
-    // The usual values: the same in 32-bit arithmetic, which is cheaper.
-    auto w = static_cast<std::uint32_t>(v);
-    for (; count >= 2; count -= 2) {
-      end -= 2;
-      std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(w % 100) * 2], 2);
-      w /= 100;
-    }
-    if (count > 0) {
-      *--end = static_cast<char>('0' + w % 10);
-      w /= 10;
-    }
-    return w;
-  }
+template <class U>
+inline U put_digits_as(char* end, U v, int count) {
   for (; count >= 2; count -= 2) {
     end -= 2;
     std::memcpy(end, &kDigitPairs[static_cast<std::size_t>(v % 100) * 2], 2);
@@ -303,6 +239,12 @@ inline std::uint64_t put_digits(char* end, std::uint64_t v, int count) {
     v /= 10;
   }
   return v;
+}
+
+// The usual values in 32-bit arithmetic, which is cheaper.
+inline std::uint64_t put_digits(char* end, std::uint64_t v, int count) {
+  if (v <= 0xFFFFFFFFu) return put_digits_as(end, static_cast<std::uint32_t>(v), count);
+  return put_digits_as(end, v, count);
 }
 
 // The text of a record collected in a block and handed to the string in few
@@ -607,42 +549,31 @@ void layout_record(std::string& out, const Layout& layout, std::initializer_list
   run_layout(out, layout, ArgCursor(std::span<const Arg>(values.begin(), values.size())));
 }
 
-void layout_record(std::string& out, const Layout& layout, std::span<const Scalar> values) {
-  run_layout(out, layout, ScalarCursor(values));
-}
-
 void list_record(std::string& out, std::initializer_list<Arg> values) {
   ArgCursor c(std::span<const Arg>(values.begin(), values.size()));
   bool first = true;
   bool previous_text = false;
   while (!c.done()) {
-    const Value v = c.next();
-    bool is_text = v.kind == Value::Text;
+    const Value::Kind kind = c.kind();
+    const bool is_text = kind == Value::Text;
     if (first || !(is_text && previous_text)) out += ' ';
     first = false;
     previous_text = is_text;
     std::array<char, 64> buf;
     char* end = buf.data();
-    switch (v.kind) {
-      case Value::Int:
-        end = std::to_chars(buf.data(), buf.data() + buf.size(), v.i).ptr;
-        break;
-      case Value::Float:
-        // The shortest text that reads back as the same value.
-        if (std::isfinite(v.real))
-          end = std::to_chars(buf.data(), buf.data() + buf.size(), static_cast<float>(v.real)).ptr;
-        else
-          out += non_finite_text(v.real);
-        break;
-      case Value::Double:
-        if (std::isfinite(v.real))
-          end = std::to_chars(buf.data(), buf.data() + buf.size(), v.real).ptr;
-        else
-          out += non_finite_text(v.real);
-        break;
-      case Value::Text:
-        out += v.text;
-        break;
+    if (kind == Value::Int) {
+      end = std::to_chars(buf.data(), buf.data() + buf.size(), c.take_int()).ptr;
+    } else if (is_text) {
+      out += c.take_text();
+    } else {
+      const double real = c.take_real();
+      // The shortest text that reads back as the same value.
+      if (!std::isfinite(real))
+        out += non_finite_text(real);
+      else if (kind == Value::Float)
+        end = std::to_chars(buf.data(), buf.data() + buf.size(), static_cast<float>(real)).ptr;
+      else
+        end = std::to_chars(buf.data(), buf.data() + buf.size(), real).ptr;
     }
     out.append(buf.data(), static_cast<std::size_t>(end - buf.data()));
   }
@@ -651,12 +582,6 @@ void list_record(std::string& out, std::initializer_list<Arg> values) {
 }  // namespace emit
 
 std::string format(const Layout& layout, std::initializer_list<Arg> values) {
-  std::string out;
-  emit::layout_record(out, layout, values);
-  return out;
-}
-
-std::string format(const Layout& layout, std::span<const Scalar> values) {
   std::string out;
   emit::layout_record(out, layout, values);
   return out;

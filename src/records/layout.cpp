@@ -1,8 +1,9 @@
 // Parsing of the layout notation into a flat list of items.
-#include <cctype>
-#include <string>
+#include "records/layout.h"
 
-#include "records/records.h"
+#include <cctype>
+#include <stdexcept>
+#include <string>
 
 namespace records {
 namespace {

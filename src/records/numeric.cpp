@@ -1,8 +1,8 @@
 // Numeric helpers shared by every stage.
+#include "records/numeric.h"
+
 #include <cmath>
 #include <limits>
-
-#include "records/records.h"
 
 namespace records {
 

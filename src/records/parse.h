@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "records/records.h"
+#include "records/input.h"
 
 namespace records::parse {
 
@@ -83,8 +83,5 @@ ListStep list_feed(ListState& state, std::string_view record);
 // up to a line end or its end): the scanner then stops at that byte without
 // checking the end of the record inside a value.
 ListStep list_feed_terminated(ListState& state, std::string_view record);
-
-// Whether a list-directed read with these targets wants no value at all.
-bool no_targets(std::span<const Target> targets);
 
 }  // namespace records::parse

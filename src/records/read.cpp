@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <stdexcept>
 
 #include "records/parse.h"
 
@@ -69,19 +70,29 @@ struct PlainNumber {
   bool negative = false;
 };
 
+// Scans a plain number at p. With kTerminated the text is followed by a byte
+// that is no sign, digit or point (a record before its line end), so that no
+// end check is needed and end is not looked at.
+template <bool kTerminated = false>
 inline PlainNumber scan_plain(const char* p, const char* end) {
+  const auto more = [&p, end] { return kTerminated || p < end; };
   PlainNumber n;
-  if (p < end && (*p == '+' || *p == '-')) n.negative = *p++ == '-';
-  const char* const digits_begin = p;
-  while (p < end && is_digit(*p)) n.m = n.m * 10 + static_cast<unsigned>(*p++ - '0');
-  n.digits = p - digits_begin;
-  if (p < end && *p == '.') {
+  if (more() && (*p == '+' || *p == '-')) n.negative = *p++ == '-';
+  std::uint64_t m = 0;
+  const auto digits = [&] {
+    const char* const begin = p;
+    for (unsigned d; more() && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p)
+      m = m * 10 + d;
+    return p - begin;
+  };
+  n.digits = digits();
+  if (more() && *p == '.') {
+    ++p;
     n.point = true;
-    const char* const frac_begin = ++p;
-    while (p < end && is_digit(*p)) n.m = n.m * 10 + static_cast<unsigned>(*p++ - '0');
-    n.frac = p - frac_begin;
+    n.frac = digits();
     n.digits += n.frac;
   }
+  n.m = m;
   n.end = p;
   return n;
 }
@@ -220,48 +231,6 @@ std::string_view without_blanks(std::string_view field, std::array<char, 128>& s
   return std::string_view(out, n);
 }
 
-// One place a value goes, after flattening span targets.
-using Slot = std::variant<int*, float*, double*, Target::TextRef>;
-
-std::size_t target_length(const Target& t) {
-  return std::visit(
-      [](const auto& v) -> std::size_t {
-        using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, std::span<int>> || std::is_same_v<T, std::span<float>> ||
-                      std::is_same_v<T, std::span<double>>)
-          return v.size();
-        else
-          return 1;
-      },
-      t.get());
-}
-
-Slot slot_of(const Target& t, std::size_t element) {
-  return std::visit(
-      [element](const auto& v) -> Slot {
-        using T = std::decay_t<decltype(v)>;
-        if constexpr (std::is_same_v<T, std::span<int>> || std::is_same_v<T, std::span<float>> ||
-                      std::is_same_v<T, std::span<double>>)
-          return &v[element];
-        else
-          return v;
-      },
-      t.get());
-}
-
-// Steps over targets that have no element left (and empty spans).
-void settle(std::span<const Target> targets, std::size_t& target, std::size_t& element) {
-  while (target < targets.size() && element >= target_length(targets[target])) {
-    ++target;
-    element = 0;
-  }
-}
-
-void advance(std::span<const Target> targets, std::size_t& target, std::size_t& element) {
-  ++element;
-  settle(targets, target, element);
-}
-
 void store_text(const Target::TextRef& t, std::string_view value) {
   t.s->assign(value.substr(0, std::min(value.size(), t.width)));
   t.s->resize(t.width, ' ');
@@ -294,92 +263,6 @@ bool to_real(std::string_view text, float& value, int implied_decimals) {
 
 bool to_real(std::string_view text, double& value, int implied_decimals) {
   return real_value(text, value, implied_decimals);
-}
-
-bool no_targets(std::span<const Target> targets) {
-  std::size_t target = 0, element = 0;
-  settle(targets, target, element);
-  return target >= targets.size();
-}
-
-ReadStatus columns(std::string_view record, const Layout& layout, std::span<const Target> targets,
-                   std::string* bad_field) {
-  std::size_t pos = 0;
-  std::size_t target = 0, element = 0;
-  settle(targets, target, element);
-  std::array<char, 128> small;
-  std::string large;
-  for (const Item& item : layout.items()) {
-    if (item.kind == Item::Literal) {
-      pos += item.text.size();
-      continue;
-    }
-    if (item.kind == Item::Skip) {
-      pos += static_cast<std::size_t>(item.width);
-      continue;
-    }
-    if (target >= targets.size()) return ReadStatus::Ok;
-    Slot slot = slot_of(targets[target], element);
-    std::size_t width = static_cast<std::size_t>(item.width);
-    if (item.kind == Item::Text && width == 0) {
-      const Target::TextRef* t = std::get_if<Target::TextRef>(&slot);
-      width = t ? t->width : 0;
-    }
-    std::string_view field = pos < record.size() ? record.substr(pos, width) : std::string_view();
-    pos += width;
-    bool ok = true;
-    switch (item.kind) {
-      case Item::Int: {
-        int* const* i = std::get_if<int*>(&slot);
-        if (!i) throw std::logic_error("layout code I given a target that is not an integer");
-        std::string_view digits = without_blanks(field, small, large);
-        if (digits.empty())
-          **i = 0;
-        else
-          ok = to_int(digits, **i);
-        break;
-      }
-      case Item::Fixed:
-      case Item::Exponent: {
-        int implied = item.kind == Item::Fixed ? item.digits : 0;
-        std::string_view text = without_blanks(field, small, large);
-        if (float* const* f = std::get_if<float*>(&slot)) {
-          if (text.empty())
-            **f = 0;
-          else
-            ok = to_real(text, **f, implied);
-        } else if (double* const* d = std::get_if<double*>(&slot)) {
-          if (text.empty())
-            **d = 0;
-          else
-            ok = to_real(text, **d, implied);
-        } else {
-          throw std::logic_error("layout code F or D given a target that is not a real");
-        }
-        break;
-      }
-      case Item::Text: {
-        const Target::TextRef* t = std::get_if<Target::TextRef>(&slot);
-        if (!t) throw std::logic_error("layout code A given a target that is not a text");
-        // The field padded with blanks to its width; a field wider than the
-        // target gives its rightmost characters, a narrower one is padded.
-        std::string value(field);
-        value.resize(width, ' ');
-        if (width > t->width) value.erase(0, width - t->width);
-        store_text(*t, value);
-        break;
-      }
-      default:
-        break;
-    }
-    if (!ok) {
-      if (bad_field) bad_field->assign(field);
-      return ReadStatus::Bad;
-    }
-    advance(targets, target, element);
-  }
-  if (target < targets.size()) throw std::logic_error("more targets than layout codes");
-  return ReadStatus::Ok;
 }
 
 namespace {
@@ -478,28 +361,6 @@ inline bool assign_plain(const ListPlace& place, std::size_t element, const Plai
   return false;
 }
 
-// A plain number (see scan_plain) at p, in a record whose end is followed by
-// a byte that is no sign, digit or point: no end check is needed.
-inline PlainNumber scan_plain_terminated(const char* p) {
-  PlainNumber n;
-  n.negative = *p == '-';
-  p += n.negative || *p == '+';
-  const char* const digits_begin = p;
-  std::uint64_t m = 0;
-  for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p) m = m * 10 + d;
-  n.digits = p - digits_begin;
-  if (*p == '.') {
-    const char* const frac_begin = ++p;
-    for (unsigned d; (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p) m = m * 10 + d;
-    n.point = true;
-    n.frac = p - frac_begin;
-    n.digits += n.frac;
-  }
-  n.m = m;
-  n.end = p;
-  return n;
-}
-
 // The fast path of list-directed reading, for the common record: plain
 // numbers (blanks, sign, digits, point) each ending at a separator or the
 // end of the record, into integer or real elements, converted exactly as
@@ -512,7 +373,7 @@ inline const char* plain_values(Cursor& cursor, const char* p, const char* end, 
   for (;;) {
     const char* q = p;
     while (*q == ' ') ++q;  // the byte after the record is no blank
-    const PlainNumber n = scan_plain_terminated(q);
+    const PlainNumber n = scan_plain<true>(q, end);
     if ((n.end != end && !ends_token(*n.end)) || !assign_plain(cursor.place(), cursor.index(), n))
       return p;
     p = n.end;
@@ -593,6 +454,88 @@ bool general_value(ListState& st, Cursor& cursor, std::string_view rec, std::siz
 }
 
 }  // namespace
+
+ReadStatus columns(std::string_view record, const Layout& layout, std::span<const Target> targets,
+                   std::string* bad_field) {
+  ListState state(targets);
+  Cursor cursor(state);
+  std::size_t pos = 0;
+  std::array<char, 128> small;
+  std::string large;
+  for (const Item& item : layout.items()) {
+    if (item.kind == Item::Literal) {
+      pos += item.text.size();
+      continue;
+    }
+    if (item.kind == Item::Skip) {
+      pos += static_cast<std::size_t>(item.width);
+      continue;
+    }
+    if (cursor.done()) return ReadStatus::Ok;
+    const ListPlace& place = cursor.place();
+    const std::size_t element = cursor.index();
+    std::size_t width = static_cast<std::size_t>(item.width);
+    if (item.kind == Item::Text && width == 0)
+      width = place.kind == ListPlace::Text ? place.width : 0;
+    std::string_view field = pos < record.size() ? record.substr(pos, width) : std::string_view();
+    pos += width;
+    bool ok = true;
+    switch (item.kind) {
+      case Item::Int: {
+        if (place.kind != ListPlace::Int)
+          throw std::logic_error("layout code I given a target that is not an integer");
+        int& target = static_cast<int*>(place.base)[element];
+        std::string_view digits = without_blanks(field, small, large);
+        if (digits.empty())
+          target = 0;
+        else
+          ok = to_int(digits, target);
+        break;
+      }
+      case Item::Fixed:
+      case Item::Exponent: {
+        int implied = item.kind == Item::Fixed ? item.digits : 0;
+        std::string_view text = without_blanks(field, small, large);
+        if (place.kind == ListPlace::Float) {
+          float& target = static_cast<float*>(place.base)[element];
+          if (text.empty())
+            target = 0;
+          else
+            ok = to_real(text, target, implied);
+        } else if (place.kind == ListPlace::Double) {
+          double& target = static_cast<double*>(place.base)[element];
+          if (text.empty())
+            target = 0;
+          else
+            ok = to_real(text, target, implied);
+        } else {
+          throw std::logic_error("layout code F or D given a target that is not a real");
+        }
+        break;
+      }
+      case Item::Text: {
+        if (place.kind != ListPlace::Text)
+          throw std::logic_error("layout code A given a target that is not a text");
+        // The field padded with blanks to its width; a field wider than the
+        // target gives its rightmost characters, a narrower one is padded.
+        std::string value(field);
+        value.resize(width, ' ');
+        if (width > place.width) value.erase(0, width - place.width);
+        store_text({static_cast<std::string*>(place.base), place.width}, value);
+        break;
+      }
+      default:
+        break;
+    }
+    if (!ok) {
+      if (bad_field) bad_field->assign(field);
+      return ReadStatus::Bad;
+    }
+    cursor.advance();
+  }
+  if (!cursor.done()) throw std::logic_error("more targets than layout codes");
+  return ReadStatus::Ok;
+}
 
 ListState::ListState(std::span<const Target> t) : targets(t) {
   ListPlace* out = few.data();

@@ -1,7 +1,7 @@
 // Text comparison and the file-name argument of the stages.
-#include <algorithm>
+#include "records/text.h"
 
-#include "records/records.h"
+#include <algorithm>
 
 namespace records {
 

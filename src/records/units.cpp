@@ -4,23 +4,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <new>
 #include <optional>
+#include <vector>
 
+#include "records/console.h"
 #include "records/emit.h"
+#include "records/fatal.h"
+#include "records/files.h"
 #include "records/parse.h"
+#include "records/warnings.h"
 
 namespace records {
 namespace {
 
-// Output is collected per file and handed to the system in blocks this large:
-// most files in one write, the largest in a few.
-constexpr std::size_t kFlushSize = 1 << 20;
+// Output is collected per file and handed to the system in blocks of about
+// this size; input is read in blocks of this size. Buffers this large come
+// from the spares of earlier files and are used again.
+constexpr std::size_t kBlock = 1 << 16;
 constexpr std::string_view kRecordEnd = "\r\n";
 constexpr std::string_view kStdinName = "standard input";
 constexpr std::string_view kStdoutName = "standard output";
@@ -31,14 +37,16 @@ struct Unit {
   bool console = false;  // standard input or output rather than a named file
   std::string name;
 
-  // Input: the whole file, loaded at the first read.
+  // Input: the file's bytes from the record before the last one read on. The
+  // file is opened at the first read and read a block at a time as far as
+  // the records read reach.
   bool loaded = false;
+  int in = -1;  // the descriptor of a file not yet read to its end
   std::string data;
   std::string_view text;  // data, or the test source for the console
   std::size_t pos = 0;
   std::size_t last = std::string::npos;  // start of the record just read
   long record_number = 0;                // records read so far
-  bool replay = false;                   // console: hand out the last line again
   std::string bad_value;                 // the value a Bad read stopped at
   long bad_record = 0;
   bool missing = false;  // the file did not exist when it was loaded
@@ -49,25 +57,19 @@ struct Unit {
   std::string buffer;
 };
 
-// File numbers 0 to 99, every number the program uses, in a flat table;
-// larger numbers in a map. Both keep a Unit at one address while it lives.
+// File numbers 0 to 99, in a flat table that keeps a Unit at one address
+// while it lives.
 constexpr int kTableUnits = 100;
 std::array<Unit, kTableUnits> g_table;
-std::map<int, Unit> g_more;
-Unit g_console_in = [] {
+Unit console_unit(std::string_view name) {
   Unit u;
   u.attached = true;
   u.console = true;
-  u.name = kStdinName;
+  u.name = name;
   return u;
-}();
-Unit g_console_out = [] {
-  Unit u;
-  u.attached = true;
-  u.console = true;
-  u.name = kStdoutName;
-  return u;
-}();
+}
+Unit g_console_in = console_unit(kStdinName);
+Unit g_console_out = console_unit(kStdoutName);
 std::string* g_sink = nullptr;
 const std::string* g_source = nullptr;
 void (*g_interrupt_hook)() = nullptr;
@@ -76,35 +78,50 @@ bool g_console_muted = false;
 std::string errno_text(int err) { return std::strerror(err); }
 
 void check_number(int unit) {
-  if (unit < 0) throw std::logic_error("negative file number " + std::to_string(unit));
+  if (unit < 0 || unit >= kTableUnits)
+    throw std::logic_error("file number out of range " + std::to_string(unit));
 }
+
+Unit& unit_slot(int unit) { return g_table[static_cast<std::size_t>(unit)]; }
 
 Unit* attached_unit(int unit) {
-  if (static_cast<unsigned>(unit) < kTableUnits) {
-    Unit& u = g_table[static_cast<std::size_t>(unit)];
-    return u.attached ? &u : nullptr;
+  Unit& u = unit_slot(unit);
+  return u.attached ? &u : nullptr;
+}
+
+// Buffers of detached units, kept for the next files: a fresh buffer for
+// every file would be mapped, zero-filled and given back again each time.
+constexpr std::size_t kSpareBuffers = 8;
+std::vector<std::string> g_spares;
+
+// The largest spare buffer, so that buffers once grown keep serving.
+std::string spare_buffer() {
+  if (g_spares.empty()) return {};
+  auto largest = std::max_element(
+      g_spares.begin(), g_spares.end(),
+      [](const std::string& a, const std::string& b) { return a.capacity() < b.capacity(); });
+  std::string s = std::move(*largest);
+  g_spares.erase(largest);
+  return s;
+}
+
+// Keeps the buffer unless the spares are more and larger.
+void keep_buffer(std::string& s) {
+  s.clear();
+  if (g_spares.size() < kSpareBuffers) {
+    g_spares.push_back(std::move(s));
+    return;
   }
-  auto it = g_more.find(unit);
-  return it != g_more.end() && it->second.attached ? &it->second : nullptr;
+  for (std::string& spare : g_spares)
+    if (spare.capacity() < s.capacity()) std::swap(spare, s);
 }
 
-Unit& unit_slot(int unit) {
-  return static_cast<unsigned>(unit) < kTableUnits ? g_table[static_cast<std::size_t>(unit)]
-                                                   : g_more[unit];
-}
-
-// Every unit of the table and the map, in file-number order.
-template <class F>
-void for_each_unit(F f) {
-  for (Unit& u : g_table) f(u);
-  for (auto& [number, u] : g_more) f(u);
-}
-
-// Detaches the unit and gives back the memory of its buffers (assigning a
-// fresh Unit would keep the old strings' capacity: a whole input file).
+// Detaches the unit; its buffers are kept for the next files.
 void reset(Unit& u) {
-  Unit fresh;
-  std::swap(u, fresh);
+  if (u.in >= 0) ::close(u.in);
+  keep_buffer(u.data);
+  keep_buffer(u.buffer);
+  u = Unit();
 }
 
 std::string fort_name(int unit) { return "fort." + std::to_string(unit); }
@@ -116,6 +133,10 @@ Unit& attach(int unit, std::string name) {
   u.name = std::move(name);
   return u;
 }
+
+// Reads the rest of every file attached for reading under the name, so that
+// what they read stays the content the file had when their reading began.
+void read_to_end(std::string_view name);
 
 // Writes all of bytes to the descriptor (a write may take only a part, or
 // be interrupted); false with errno set on failure.
@@ -152,6 +173,7 @@ void flush(Unit& u) {
     u.buffer.clear();
     return;
   }
+  read_to_end(u.name);
   if (!write_all(u.out, u.buffer)) {
     int err = errno;
     std::string name = u.name;
@@ -177,18 +199,23 @@ void complete(Unit& u) {
   }
 }
 
-// The unit a write goes to: the console for number 6 unless a file is
-// attached to it, else the attached file, else fort.<n> attached afresh.
-Unit& writer(int unit) {
+// The unit a read or write goes to: the attached file, else the console for
+// its number (5 reads standard input, 6 writes standard output), else
+// fort.<n> attached afresh (which a read does not create).
+Unit& unit_for(int unit, bool writing) {
   check_number(unit);
   if (Unit* u = attached_unit(unit)) return *u;
-  if (unit == kConsoleOut) return g_console_out;
+  if (writing && unit == kConsoleOut) return g_console_out;
+  if (!writing && unit == kConsoleIn) return g_console_in;
   return attach(unit, fort_name(unit));
 }
+Unit& writer(int unit) { return unit_for(unit, true); }
+Unit& reader(int unit) { return unit_for(unit, false); }
 
 // Creates or empties the file at the first output through the unit.
 void start_writing(Unit& u) {
   if (u.console || u.out >= 0) return;
+  read_to_end(u.name);
   u.out = ::open(u.name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (u.out < 0) {
     int err = errno;
@@ -198,8 +225,11 @@ void start_writing(Unit& u) {
   }
   // What was read from the old content is gone with it.
   u.loaded = true;
-  std::string().swap(u.data);
+  if (u.in >= 0) ::close(u.in);
+  u.in = -1;
+  keep_buffer(u.data);
   u.text = {};
+  if (u.buffer.capacity() == 0) u.buffer = spare_buffer();
   u.pos = 0;
   u.last = std::string::npos;
 }
@@ -211,91 +241,68 @@ void write_record(int unit, bool end_record, Emit emit) {
   emit(u.buffer);
   if (end_record) u.buffer += kRecordEnd;
   u.record_open = !end_record;
-  if (u.console || u.buffer.size() >= kFlushSize) flush(u);
+  if (u.console || u.buffer.size() >= kBlock) flush(u);
 }
 
-// The unit a read comes from: the attached file, standard input for number
-// 5, else fort.<n> (which the read does not create).
-Unit& reader(int unit) {
-  check_number(unit);
-  if (Unit* u = attached_unit(unit)) return *u;
-  if (unit == kConsoleIn) return g_console_in;
-  return attach(unit, fort_name(unit));
-}
+bool read_more(Unit& u);
 
-void load(Unit& u) {
+void open_input(Unit& u) {
   if (u.loaded) return;
   u.loaded = true;
   // Records written to the same file through another number are handed to
   // the system first, so that this read sees them.
-  for_each_unit([&u](Unit& other) {
+  for (Unit& other : g_table)
     if (&other != &u && other.attached && other.out >= 0 && other.name == u.name) flush(other);
-  });
-  const int fd = ::open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+  u.in = ::open(u.name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (u.in < 0) {
     u.missing = errno == ENOENT;
     if (u.missing) return;  // a missing file reads as empty
     fatal("read", u.name, errno_text(errno));
   }
-  // The whole file in one read when its size is known, then whatever more
-  // there is (a file that grows, or one whose size the system does not tell)
-  // until the end of the file.
-  struct stat st;
-  std::size_t size = 0;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-    size = static_cast<std::size_t>(st.st_size);
-  u.data.resize(size);
-  std::size_t got = 0;
-  for (;;) {
-    // Into the string while its size is not reached, then through a block.
-    char block[1 << 16];
-    const bool in_place = got < u.data.size();
-    char* const to = in_place ? u.data.data() + got : block;
-    const std::size_t room = in_place ? u.data.size() - got : sizeof block;
-    const ssize_t n = ::read(fd, to, room);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const int err = errno;
-      ::close(fd);
-      u.data.clear();
-      fatal("read", u.name, errno_text(err));
-    }
-    if (n == 0) break;
-    if (in_place) {
-      got += static_cast<std::size_t>(n);
-    } else {
-      u.data.append(block, static_cast<std::size_t>(n));
-      got = u.data.size();
-    }
-  }
-  ::close(fd);
-  u.data.resize(got);
-  u.text = u.data;
+  u.data = spare_buffer();
+  // A UTF-8 byte order mark at the very start of the file is skipped.
+  if (read_more(u) && u.text.starts_with(kByteOrderMark)) u.pos = kByteOrderMark.size();
 }
 
-// Loads the file of the unit; a file that does not fit in memory is fatal,
-// and its memory is given back first so that the other files can still be
-// completed. A UTF-8 byte order mark at its very start is skipped.
-void load_or_fail(Unit& u) {
-  if (u.loaded) return;
-  try {
-    load(u);
-  } catch (const std::bad_alloc&) {
-    std::string().swap(u.data);
-    u.text = {};
-    fatal("read", u.name, "out of memory");
+// Reads the next block of the file behind what was read; false at its end.
+// Records before the one being read (and the one before it, to which a read
+// may step back) are dropped first, so that the buffer stays one block large
+// unless a single record is longer.
+bool read_more(Unit& u) {
+  if (u.in < 0) return false;
+  const std::size_t keep = std::min(u.pos, u.last);
+  u.data.erase(0, keep);
+  u.pos -= keep;
+  if (u.last != std::string::npos) u.last -= keep;
+  const std::size_t got = u.data.size();
+  u.data.resize(got + kBlock);
+  ssize_t n;
+  while ((n = ::read(u.in, u.data.data() + got, kBlock)) < 0 && errno == EINTR) {
   }
-  if (u.text.starts_with(kByteOrderMark)) u.pos = kByteOrderMark.size();
+  const int err = errno;
+  u.data.resize(got + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+  u.text = u.data;
+  if (n > 0) return true;
+  ::close(u.in);
+  u.in = -1;
+  if (n < 0) {
+    u.data.clear();
+    u.text = {};
+    fatal("read", u.name, errno_text(err));
+  }
+  return false;
+}
+
+void read_to_end(std::string_view name) {
+  for (Unit& other : g_table)
+    if (other.in >= 0 && other.name == name)
+      while (read_more(other)) {
+      }
 }
 
 // The next record of the unit without its end, or nothing at end of file.
 std::optional<std::string_view> next_record(Unit& u) {
   if (u.console && !g_source) {
-    if (u.replay) {
-      u.replay = false;
-      ++u.record_number;
-      return std::string_view(u.data);
-    }
     flush(g_console_out);
     std::fflush(stdout);
     u.data.clear();
@@ -333,10 +340,26 @@ std::optional<std::string_view> next_record(Unit& u) {
   else if (u.out >= 0)
     return std::nullopt;  // a file being written has no more records
   else
-    load_or_fail(u);
-  if (u.pos >= u.text.size()) return std::nullopt;
-  std::size_t start = u.pos;
-  const void* nl = std::memchr(u.text.data() + start, '\n', u.text.size() - start);
+    open_input(u);
+  const void* nl = nullptr;
+  try {
+    for (std::size_t from = u.pos;
+         (nl = std::memchr(u.text.data() + from, '\n', u.text.size() - from)) == nullptr;) {
+      const std::size_t scanned = u.text.size() - u.pos;
+      if (!read_more(u)) break;
+      from = u.pos + scanned;
+    }
+  } catch (const std::bad_alloc&) {
+    // A record that does not fit in memory (a file without end): its memory
+    // is given back first so that the other files can still be completed.
+    if (u.in >= 0) ::close(u.in);
+    u.in = -1;
+    std::string().swap(u.data);
+    u.text = {};
+    fatal("read", u.name, "out of memory");
+  }
+  const std::size_t start = u.pos;
+  if (start >= u.text.size()) return std::nullopt;
   std::size_t end;
   if (nl) {
     end = static_cast<std::size_t>(static_cast<const char*>(nl) - u.text.data());
@@ -452,11 +475,7 @@ void must_read_columns(int unit, const Layout& layout, std::initializer_list<Tar
 void step_back(int unit) {
   Unit& u = reader(unit);
   if (u.last == std::string::npos) return;
-  if (u.console && !g_source) {
-    u.replay = true;
-  } else {
-    u.pos = u.last;
-  }
+  u.pos = u.last;
   u.last = std::string::npos;
   --u.record_number;
 }
@@ -485,29 +504,25 @@ void start_output(int unit) { start_writing(writer(unit)); }
 
 void close_all() {
   std::optional<FatalError> first;
-  for_each_unit([&first](Unit& u) {
+  for (Unit& u : g_table) {
     try {
       complete(u);
     } catch (const FatalError& e) {
       if (!first) first = e;
     }
-  });
-  for (Unit& u : g_table) reset(u);
-  g_more.clear();
+    reset(u);
+  }
   try {
     flush(g_console_out);
   } catch (const FatalError& e) {
     if (!first) first = e;
   }
   g_console_out.record_open = false;
-  g_console_in.replay = false;
   g_console_in.pos = 0;
   g_console_in.last = std::string::npos;
   g_console_in.record_number = 0;
   if (first) throw *first;
 }
-
-bool is_attached(int unit) { return attached_unit(unit) != nullptr; }
 
 std::string attached_name(int unit) {
   Unit* u = attached_unit(unit);
@@ -528,7 +543,6 @@ void set_console_source(const std::string* source) {
   g_source = source;
   g_console_in.pos = 0;
   g_console_in.last = std::string::npos;
-  g_console_in.replay = false;
   g_console_in.record_number = 0;
   g_console_in.text = source ? std::string_view(*source) : std::string_view();
 }
@@ -538,9 +552,8 @@ void set_console_source(const std::string* source) {
 namespace records {
 
 void flush_all() {
-  for_each_unit([](Unit& u) {
+  for (Unit& u : g_table)
     if (u.attached && u.out >= 0) flush(u);
-  });
   flush(g_console_out);
 }
 

@@ -1,9 +1,9 @@
 // Warnings on standard error: input that the program passes over in part.
+#include "records/warnings.h"
+
 #include <unistd.h>
 
 #include <set>
-
-#include "records/records.h"
 
 namespace records {
 namespace {

@@ -9,7 +9,10 @@
 #include <span>
 #include <utility>
 
-#include "records/records.h"
+#include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/text.h"
 
 namespace report {
 

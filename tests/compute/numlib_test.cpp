@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/console.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "compute/spicompute.h"
 #include "compute/spipe3.h"
-#include "records/records.h"
+#include "records/console.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "compute/spipe3.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/text.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "records/records.h"
+#include "records/console.h"
 #include "support/tempdir.h"
 
 namespace {

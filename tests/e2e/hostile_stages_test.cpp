@@ -23,7 +23,10 @@
 #include "pdsi/pdsiform.h"
 #include "prep/read_data.h"
 #include "prep/spiformat.h"
-#include "records/records.h"
+#include "records/files.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/text.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "table_files.h"
+#include "records/fatal.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/text.h"
 #include "support/tempdir.h"
 
 namespace indices_testing {

@@ -124,3 +124,47 @@ TEST(DayLength, EqualsTheMinuteByMinuteComputation) {
     }
   }
 }
+
+// The minutes that dl decides without the cosine, around every crossing of
+// the daylight threshold and of a sine of 1 (a noon sun in the zenith), on
+// days of every declination over a fine grid of latitudes: a decided minute
+// must agree with the full test, and the float nearest each crossing must be
+// left to the full test (the margins around the crossings exist).
+TEST(DayLength, MinutesDecidedWithoutTheCosineAgreeWithTheFullTest) {
+  const float threshold = pdsi::daylight_sine_threshold();
+  const double pi = double(3.1416f);
+  int crossings = 0;
+  for (float lat = -89.8f; lat < 90.0f; lat += 0.45f) {
+    for (float decl : {-23.44f, -17.3f, -8.1f, 0.0f, 5.2f, 14.9f, 23.44f, lat}) {
+      if (std::fabs(decl) > 23.5f) continue;
+      const float phi = static_cast<float>(double(lat) * pi / 180.0);
+      const float delta = static_cast<float>(double(decl) * pi / 180.0);
+      const double a = std::sin(double(phi)) * std::sin(double(delta));
+      const double b = std::cos(double(phi)) * std::cos(double(delta));
+      for (double level : {double(threshold), 1.0}) {
+        const double x = (level - a) / b;
+        if (!(x > -1.0 && x < 1.0)) continue;
+        const double crossing = std::acos(x);
+        for (double h0 : {crossing, 2.0 * 3.141592653589793 - crossing}) {
+          ++crossings;
+          const float nearest = static_cast<float>(h0);
+          EXPECT_EQ(pdsi::sure_daylight(a, b, nearest), -1) << lat << " " << decl << " " << h0;
+          float below = nearest, above = nearest;
+          for (int i = 0; i < 300; ++i) {
+            for (float h : {below, above}) {
+              const float sine = static_cast<float>(a + b * std::cos(double(h)));
+              const int full = sine >= threshold && sine <= 1.0f ? 1 : 0;
+              const int decided = pdsi::sure_daylight(a, b, h);
+              if (decided >= 0) {
+                ASSERT_EQ(decided, full) << lat << " " << decl << " " << h;
+              }
+            }
+            below = std::nextafter(below, 0.0f);
+            above = std::nextafter(above, 7.0f);
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(crossings, 1000);
+}

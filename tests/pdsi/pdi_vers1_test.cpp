@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "records/records.h"
+#include "records/output.h"
+#include "records/files.h"
+#include "records/fatal.h"
 #include "support/tempdir.h"
 
 using testing_support::read_records;

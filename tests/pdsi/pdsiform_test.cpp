@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "records/records.h"
+#include "records/fatal.h"
 #include "support/tempdir.h"
 
 using testing_support::read_records;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "prep/table_record.h"
-#include "records/records.h"
+#include "records/fatal.h"
 #include "support/tempdir.h"
 
 using prep_testing::M;

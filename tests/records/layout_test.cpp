@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "records/records.h"
+#include "records/layout.h"
 
 using records::Item;
 using records::Layout;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "records/records.h"
+#include "records/numeric.h"
 
 using records::trunc_to_int;
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "records/parse.h"
+#include "records/input.h"
 
 using records::Layout;
 using records::ReadStatus;

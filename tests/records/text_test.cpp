@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "records/records.h"
+#include "records/text.h"
 
 using namespace records;
 

@@ -2,7 +2,12 @@
 
 #include <filesystem>
 
-#include "records/records.h"
+#include "records/console.h"
+#include "records/fatal.h"
+#include "records/files.h"
+#include "records/input.h"
+#include "records/output.h"
+#include "records/text.h"
 #include "support/tempdir.h"
 
 using namespace records;
@@ -137,4 +142,64 @@ TEST(RecordInput, EndBadAndStepBack) {
             "read x.csv: bad value 'abc' in record 3");
   must_read_columns(89, kInt, {a});
   EXPECT_EQ(fatal_text([&] { must_read_columns(89, kInt, {a}); }), "read x.csv: end of file");
+}
+
+// Files are read a block at a time: records that straddle blocks, a record
+// longer than several blocks, a step back to a record begun in the block
+// before, and a reader that began before another number emptied the file.
+TEST(RecordInput, RecordsAcrossReadBlocks) {
+  TempDir dir;
+  std::string text, long_record(200000, 'x');
+  for (int i = 0; i < 40000; ++i) text += std::to_string(i) + (i % 7 ? "\n" : "\r\n");
+  write_file("big.csv", text + long_record + "\n7\n");
+  records::open(93, "big.csv");
+  int v = -1;
+  for (int i = 0; i < 40000; ++i) {
+    ASSERT_EQ(read_list(93, {v}), ReadStatus::Ok);
+    ASSERT_EQ(v, i);
+    if (i % 997 == 0) {
+      step_back(93);
+      ASSERT_EQ(read_list(93, {v}), ReadStatus::Ok);
+      ASSERT_EQ(v, i);
+    }
+  }
+  std::string t;
+  EXPECT_EQ(read_columns(93, kText, {Target::text(t, 200000)}), ReadStatus::Ok);
+  EXPECT_EQ(t, long_record);
+  records::write(94, kInt, {1});  // fort.94
+  records::open(95, "big.csv");
+  EXPECT_EQ(read_list(95, {v}), ReadStatus::Ok);
+  records::open(96, "big.csv");
+  records::write(96, kInt, {5});  // empties the file that 95 reads
+  for (int i = 1; i < 40000; ++i) ASSERT_EQ(read_list(95, {v}), ReadStatus::Ok);
+  EXPECT_EQ(v, 39999);
+  EXPECT_EQ(read_list(93, {v}), ReadStatus::Ok);
+  EXPECT_EQ(read_list(93, {v}), ReadStatus::End);
+  step_back(93);  // to the last record read
+  EXPECT_EQ(read_list(93, {v}), ReadStatus::Ok);
+  EXPECT_EQ(v, 7);
+}
+
+TEST(Console, DialogueLines) {
+  TempDir dir;
+  std::string out;
+  std::string in = "123456\r\nexit, more\n";
+  set_console_sink(&out);
+  set_console_source(&in);
+  write_list(kConsoleOut, {"Enter 6-digit station ID or exit: "});
+  std::string id;
+  must_read_list(kConsoleIn, {Target::text(id, 6)});
+  EXPECT_EQ(id, "123456");
+  write_list(kConsoleOut, {"Data begins in", 3, "/", 1948});
+  write_list(kConsoleOut, {"Data ends in  ", 12, "/", 2020});
+  write_list(kConsoleOut);
+  must_read_list(kConsoleIn, {Target::text(id, 6)});
+  EXPECT_TRUE(text_equal(id, "exit"));
+  EXPECT_EQ(out,
+            " Enter 6-digit station ID or exit: \r\n"
+            " Data begins in 3 / 1948\r\n"
+            " Data ends in   12 / 2020\r\n"
+            "\r\n");
+  EXPECT_EQ(fatal_text([&] { must_read_list(kConsoleIn, {Target::text(id, 6)}); }),
+            "read standard input: end of file");
 }

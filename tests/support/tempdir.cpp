@@ -6,7 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "records/records.h"
+#include "records/files.h"
+#include "records/console.h"
 
 namespace testing_support {
 

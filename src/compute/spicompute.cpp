@@ -19,7 +19,6 @@ const records::Layout kParameterRecord{"I6.6,I3,I3,6F13.8,2I5,F5.3"};
 const records::Layout kSpiRecord{"I6.6,I5,12F7.2"};
 const records::Layout kProbRecord{"I6.6,I5,12F8.3"};
 const records::Layout kAccumRecord{"I6.6,I5,12F9.2"};
-const records::Layout kColumnTableRecord{"I4,1X,I4,12F7.2"};
 
 // A table integer in hundredths as inches, rounded once to a 4-byte real. The
 // quotient is computed in 8 bytes and rounded to 4: for every 4-byte integer
@@ -77,8 +76,7 @@ void write_rows(int k, int station, int first_year, const SpiPeriod& r) {
 
 void read(int incode, std::span<float> series, int unit, float fill, float missing, int first_year,
           int nyears, int& station, int& end_flag) {
-  if (incode != kListHundredths && incode != kColumnValues)
-    throw records::FatalError("INCODE ERROR");
+  if (incode != kListHundredths) throw records::FatalError("INCODE ERROR");
   nyears = std::clamp(nyears, 0, static_cast<int>(series.size() / 12));
   end_flag = 0;
   std::fill_n(series.begin(), 12 * nyears, fill);
@@ -87,15 +85,10 @@ void read(int incode, std::span<float> series, int unit, float fill, float missi
   const int int_missing = records::trunc_to_int(static_cast<double>(missing));
   int rec_station = 0, year = 0;
   std::array<int, 12> ivals;
-  std::array<float, 12> fvals;
   ivals.fill(int_missing);
-  fvals.fill(missing);
   for (;;) {
     const records::ReadStatus status =
-        incode == kListHundredths
-            ? records::read_list(unit, {rec_station, year, std::span<int>(ivals)})
-            : records::read_columns(unit, kColumnTableRecord,
-                                    {rec_station, year, std::span<float>(fvals)});
+        records::read_list(unit, {rec_station, year, std::span<int>(ivals)});
     if (status == records::ReadStatus::End) {
       end_flag = 1;
       return;
@@ -111,11 +104,7 @@ void read(int incode, std::span<float> series, int unit, float fill, float missi
     if (j >= 0 && j < nyears) {
       for (std::size_t m = 0; m < 12; ++m) {
         const std::size_t slot = static_cast<std::size_t>(12 * j) + m;
-        if (incode == kListHundredths) {
-          if (ivals[m] != int_missing) series[slot] = hundredths(ivals[m]);
-        } else if (fvals[m] != missing) {
-          series[slot] = fvals[m];
-        }
+        if (ivals[m] != int_missing) series[slot] = hundredths(ivals[m]);
       }
     }
     station = rec_station;

@@ -28,10 +28,9 @@ inline constexpr int kTableUnit = 10;
 inline constexpr float kSpiFill = -99.0f;         // fill value and missing marker
 inline constexpr float kTableMissing = -9999.0f;  // missing month in the table
 
-// Input codes of `read`: a list-directed monthly table of integer hundredths,
-// or fixed columns (station I4, 1X, year I4, 12F7.2) of values as they are.
+// Input code of `read`: a list-directed monthly table of integer hundredths,
+// the only form the SPI run reads.
 inline constexpr int kListHundredths = 1;
-inline constexpr int kColumnValues = 2;
 
 // reference: the years whose sums are fitted (every year by default); the
 // fitted distributions transform every year.

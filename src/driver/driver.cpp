@@ -47,6 +47,17 @@ void monthly_indices(const std::string& table_arg, const records::YearRange& ref
   indices::deciles(table_arg, reference);
 }
 
+// One SPI run over a monthly table, then the results reader over its value
+// files, each followed by a safe point.
+void spi_run(std::string_view id, const char* table, const char* results,
+             const prep::DataSpan& span, const records::YearRange& reference) {
+  compute::spicompute(records::file_arg(id, table), span.first_year, reference);
+  close_spi_value_files();
+  session::safe_point();
+  prep::read_data(records::file_arg(id, results), span.first_year, span.last_year);
+  session::safe_point();
+}
+
 }  // namespace
 
 bool valid_station_id(std::string_view station_id) {
@@ -64,19 +75,10 @@ void station_run(std::string_view id, const std::optional<records::YearRange>& r
   prep::spiformat(id);
   safe_point();
 
-  compute::spicompute(records::file_arg(id, "-spiformat.csv"), span.first_year, reference);
-  close_spi_value_files();
-  safe_point();
-  prep::read_data(records::file_arg(id, "-spi-results.csv"), span.first_year, span.last_year);
-  safe_point();
-
+  spi_run(id, "-spiformat.csv", "-spi-results.csv", span, reference);
   prep::spi_format_interp(id, span);
   safe_point();
-  compute::spicompute(records::file_arg(id, "-spi-interpolated.csv"), span.first_year, reference);
-  close_spi_value_files();
-  safe_point();
-  prep::read_data(records::file_arg(id, "-spi-results-int.csv"), span.first_year, span.last_year);
-  safe_point();
+  spi_run(id, "-spi-interpolated.csv", "-spi-results-int.csv", span, reference);
 
   compare::combine(id);
   safe_point();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <initializer_list>
 #include <vector>
 
 namespace report {
@@ -513,27 +514,22 @@ section{break-inside:avoid-page;}
 
 }  // namespace
 
-int spi_class(double v) {
-  if (v <= -2) return 0;
-  if (v <= -1.5) return 1;
-  if (v <= -1) return 2;
-  if (v < 1) return 3;
-  if (v < 1.5) return 4;
-  if (v < 2) return 5;
-  return 6;
+namespace {
+
+// The class of a value among ascending class bounds, counted from the driest;
+// a value on a bound belongs to the class farther from normal (zero).
+int class_of(double v, std::initializer_list<double> bounds) {
+  int k = 0;
+  for (double b : bounds)
+    if (b < 0 ? v > b : v >= b) ++k;
+  return k;
 }
 
-int palmer_class(double v) {
-  if (v <= -4) return 0;
-  if (v <= -3) return 1;
-  if (v <= -2) return 2;
-  if (v <= -1) return 3;
-  if (v < 1) return 4;
-  if (v < 2) return 5;
-  if (v < 3) return 6;
-  if (v < 4) return 7;
-  return 8;
-}
+}  // namespace
+
+int spi_class(double v) { return class_of(v, {-2, -1.5, -1, 1, 1.5, 2}); }
+
+int palmer_class(double v) { return class_of(v, {-4, -3, -2, -1, 1, 2, 3, 4}); }
 
 std::string html_page(const Station& st, std::string_view version) {
   const Axis a = make_axis(st);

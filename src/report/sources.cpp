@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <span>
 #include <utility>
 
@@ -211,16 +212,28 @@ bool month_row(std::span<const std::string> f, float marker, bool has_marker,
   return true;
 }
 
-void read_monthly_tables(Station& st, Reader& reader, int& years) {
-  const std::pair<const char*, Series> tables[] = {{"-spiformat.csv", Series::Observed},
-                                                   {"-spi-interpolated.csv", Series::Interpolated}};
-  for (const auto& [suffix, series] : tables) {
-    Track& t = track(st, Index::Precip, series);
-    const int rows = reader.read<14>(
-        suffix, nullptr, false, [&](const auto& f) { return year_row(f, 1, kTableMissing, t); });
-    reader.expect(rows, years);
-    if (years <= 0 && rows > 0) years = rows;
+// The observed and the interpolated file of an index with one record a year
+// of N fields, the 12 months after field `skip`. Each is expected to hold
+// min(years, cap) records; with `learn`, a first file read when years is not
+// known yet tells it.
+template <std::size_t N>
+void read_year_files(Station& st, Reader& reader, Index index, const char* observed,
+                     const char* interpolated, std::size_t skip, float marker, bool empty_last,
+                     int& years, int cap, bool learn) {
+  const std::pair<const char*, Series> files[] = {{observed, Series::Observed},
+                                                  {interpolated, Series::Interpolated}};
+  for (const auto& [suffix, series] : files) {
+    Track& t = track(st, index, series);
+    const int rows = reader.read<N>(suffix, nullptr, empty_last,
+                                    [&](const auto& f) { return year_row(f, skip, marker, t); });
+    reader.expect(rows, std::min(years, cap));
+    if (learn && years <= 0 && rows > 0) years = rows;
   }
+}
+
+void read_monthly_tables(Station& st, Reader& reader, int& years) {
+  read_year_files<14>(st, reader, Index::Precip, "-spiformat.csv", "-spi-interpolated.csv", 1,
+                      kTableMissing, false, years, std::numeric_limits<int>::max(), true);
 }
 
 void read_spi(Station& st, Reader& reader, int years) {
@@ -255,14 +268,8 @@ void read_stats(Station& st, Reader& reader) {
 }
 
 void read_indices(Station& st, Reader& reader, int years) {
-  const std::pair<const char*, Series> pct[] = {{"-pctnorm.csv", Series::Observed},
-                                                {"-pctnormint.csv", Series::Interpolated}};
-  for (const auto& [suffix, series] : pct) {
-    Track& t = track(st, Index::PctNormal, series);
-    const int rows = reader.read<13>(suffix, nullptr, true,
-                                     [&](const auto& f) { return year_row(f, 0, kSpiMissing, t); });
-    reader.expect(rows, std::min(years, kPercentYears));
-  }
+  read_year_files<13>(st, reader, Index::PctNormal, "-pctnorm.csv", "-pctnormint.csv", 0,
+                      kSpiMissing, true, years, kPercentYears, false);
   const std::pair<const char*, Series> edi[] = {{"-EDI.csv", Series::Observed},
                                                 {"-EDIint.csv", Series::Interpolated}};
   for (const auto& [suffix, series] : edi) {
@@ -270,14 +277,8 @@ void read_indices(Station& st, Reader& reader, int years) {
     reader.read<7>(suffix, "YEAR", true,
                    [&](const auto& f) { return month_row(f, kNoMarker, false, into); });
   }
-  const std::pair<const char*, Series> dec[] = {{"-deciles.csv", Series::Observed},
-                                                {"-decilesint.csv", Series::Interpolated}};
-  for (const auto& [suffix, series] : dec) {
-    Track& t = track(st, Index::Decile, series);
-    const int rows = reader.read<14>(
-        suffix, nullptr, false, [&](const auto& f) { return year_row(f, 1, kDecileMissing, t); });
-    reader.expect(rows, std::min(years, kDecileYears));
-  }
+  read_year_files<14>(st, reader, Index::Decile, "-deciles.csv", "-decilesint.csv", 1,
+                      kDecileMissing, false, years, kDecileYears, false);
 }
 
 void read_palmer(Station& st, Reader& reader) {

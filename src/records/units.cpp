@@ -343,8 +343,12 @@ std::optional<std::string_view> next_record(Unit& u) {
     open_input(u);
   const void* nl = nullptr;
   try {
-    for (std::size_t from = u.pos;
-         (nl = std::memchr(u.text.data() + from, '\n', u.text.size() - from)) == nullptr;) {
+    // memchr is not given the null pointer of an empty text.
+    const auto find_end = [&u](std::size_t from) -> const void* {
+      return from < u.text.size() ? std::memchr(u.text.data() + from, '\n', u.text.size() - from)
+                                  : nullptr;
+    };
+    for (std::size_t from = u.pos; (nl = find_end(from)) == nullptr;) {
       const std::size_t scanned = u.text.size() - u.pos;
       if (!read_more(u)) break;
       from = u.pos + scanned;

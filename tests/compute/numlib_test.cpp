@@ -223,6 +223,7 @@ TEST(NormalQuantile, RelativeErrorInAllRegions) {
 
 TEST(NormalQuantile, QuotedValues) {
   EXPECT_EQ(compute::quastn(0.5), 0.0);
+  EXPECT_FALSE(std::signbit(compute::quastn(0.5)));  // written 0.00, not -0.00
   EXPECT_NEAR(compute::quastn(0.975), 1.959963984540054, 1e-15);
   EXPECT_NEAR(compute::quastn(0.025), -1.959963984540054, 1e-15);
   EXPECT_NEAR(compute::quastn(0.0010000000474974513), -3.0902322920614, 1e-13);

@@ -235,6 +235,14 @@ TEST(ImportProgram, OptionsAndStatus) {
   write_file("in", text);
   EXPECT_EQ(run("--stations list -o sub in"), 1);  // 100113 is not in the list
   EXPECT_EQ(read_file("sub/727930.csv"), read_file(kExamples / "727930.csv"));
+  // A flagged day (the third) after the examples' span: missing, or kept
+  // with --keep-flagged.
+  append_archive_line(text, "727930", 2016, 1, kPrcp, days(7), "  X");
+  write_file("in", text);
+  EXPECT_EQ(run("--stations list -o flagged in"), 1);
+  EXPECT_NE(read_file("flagged/727930.csv").find("PRCP,1,2016,7,7,-999,7,"), std::string::npos);
+  EXPECT_EQ(run("--keep-flagged --stations list -o kept in"), 1);
+  EXPECT_NE(read_file("kept/727930.csv").find("PRCP,1,2016,7,7,7,7,"), std::string::npos);
 }
 
 }  // namespace

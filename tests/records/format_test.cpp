@@ -39,6 +39,7 @@ TEST(IntegerOutput, MinimumDigitsAreZeroFilled) {
   EXPECT_EQ(one("I6.4", -12), " -0012");
   EXPECT_EQ(one("I3.3", -5), "***");  // -005 needs four columns
   EXPECT_EQ(one("I4.0", 0), "    ");
+  EXPECT_EQ(one("I4.0", 7), "   7");  // only a zero value goes blank
 }
 
 TEST(FixedOutput, RoundsTheExactStoredValue) {

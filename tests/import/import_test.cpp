@@ -243,6 +243,11 @@ TEST(ImportProgram, OptionsAndStatus) {
   EXPECT_NE(read_file("flagged/727930.csv").find("PRCP,1,2016,7,7,-999,7,"), std::string::npos);
   EXPECT_EQ(run("--keep-flagged --stations list -o kept in"), 1);
   EXPECT_NE(read_file("kept/727930.csv").find("PRCP,1,2016,7,7,7,7,"), std::string::npos);
+  // A monthly file that cannot be put in place fails its station.
+  fs::create_directories("blocked/727930_PRCP.csv");
+  write_file("in", examples_archive(Format::kShort));
+  EXPECT_EQ(run("--stations list -o blocked in"), 1);
+  EXPECT_NE(read_file("err").find("cannot write blocked/727930_PRCP.csv"), std::string::npos);
 }
 
 }  // namespace

@@ -39,15 +39,21 @@ void twelve_years(std::array<float, kSpiSlots>& series) {
   series[12] = series[48] = 0.0f;
 }
 
+// The 1-month fit of the twelve years above on the given reference slots.
+SpiPeriod fit_twelve_years(Fixture& f, FitSlots fit) {
+  twelve_years(f.series);
+  SpiPeriod r;
+  compute::spipe3(1, f.series, kMiss, compute::kSpiYears, r, fit);
+  return r;
+}
+
 // Expected values from an independent computation (tools/reference-check as a
 // module, 30 digits): L-moments with positions j/n of the January sums of
 // years 4 to 9, the Pearson III shape from the exact relation between tau3 and
 // the shape, and the normal quantile of the mixed probability.
 TEST(ReferencePeriod, FitsTheReferenceYearsAndTransformsEveryYear) {
   Fixture f;
-  twelve_years(f.series);
-  SpiPeriod r;
-  compute::spipe3(1, f.series, kMiss, compute::kSpiYears, r, FitSlots{36, 107});
+  const SpiPeriod r = fit_twelve_years(f, FitSlots{36, 107});
   EXPECT_EQ(r.count[0], 6);
   EXPECT_EQ(r.positive[0], 5);
   EXPECT_EQ(r.pzero[0], 1.0f / 6.0f);  // the dry January of year 2 is not counted
@@ -85,9 +91,7 @@ TEST(ReferencePeriod, LongPeriodsKeepTheirWindows) {
 // message, zero parameters, and no SPI in any year of that month.
 TEST(ReferencePeriod, TooFewReferenceSumsLeaveTheMonthMissing) {
   Fixture f;
-  twelve_years(f.series);
-  SpiPeriod r;
-  compute::spipe3(1, f.series, kMiss, compute::kSpiYears, r, FitSlots{36, 59});
+  const SpiPeriod r = fit_twelve_years(f, FitSlots{36, 59});
   EXPECT_EQ(r.count[0], 2);
   EXPECT_EQ(r.para[0][1], 0.0);
   for (int y = 0; y < 12; ++y) EXPECT_EQ(r.spi[static_cast<std::size_t>(12 * y)], kMiss);

@@ -10,6 +10,7 @@
 //   6 pdi_vers1           daily series; daily file
 //   7 combine + statistics  results; interpolated results; results again
 //   8 read_data           first year, last year; value files fort.12 ... fort.72
+#include "catalogue/catalogue.h"
 #include "compare/combine.h"
 #include "compare/statistics.h"
 #include "compute/spicompute.h"
@@ -20,7 +21,7 @@
 #include "indices/percentnormal.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
-#include "prep/read_data.h"
+#include "compute/read_data.h"
 #include "prep/readit.h"
 #include "prep/spi_format_interp.h"
 #include "prep/spiformat.h"
@@ -30,7 +31,7 @@ using namespace fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = split(data, size);
   const std::string id(kStation);
-  auto arg = [&](const char* suffix) { return records::file_arg(kStation, suffix); };
+  auto arg = [&](const char* suffix) { return catalogue::file_arg(kStation, suffix); };
   fresh_directory();
   switch (in.param(0, 0)) {
     case 0:
@@ -89,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       // A file that the input does not supply is left missing.
       for (std::size_t k = 1; k <= 7 && k <= in.sections.size(); ++k)
         write_file("fort." + std::to_string(10 * k + 2), in.section(k - 1));
-      run([&] { prep::read_data(arg("-spi-results.csv"), in.param_int(1, 2000), in.param_int(2, 2001)); });
+      run([&] { compute::read_data(arg("-spi-results.csv"), in.param_int(1, 2000), in.param_int(2, 2001)); });
       break;
   }
   return 0;

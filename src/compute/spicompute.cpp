@@ -1,3 +1,4 @@
+#include "catalogue/catalogue.h"
 #include "compute/spicompute.h"
 
 #include <algorithm>
@@ -111,7 +112,7 @@ void read(int incode, std::span<float> series, int unit, float fill, float missi
   }
 }
 
-FitSlots fit_slots(int first_year, const records::YearRange& reference) {
+FitSlots fit_slots(int first_year, const catalogue::YearRange& reference) {
   // Slots of the reference years, clamped to the series; 64-bit so that no
   // year can overflow. An empty range (first > last) fits nothing.
   const auto slot_of = [first_year](int year) {
@@ -121,9 +122,9 @@ FitSlots fit_slots(int first_year, const records::YearRange& reference) {
                   static_cast<int>(slot_of(reference.last) + 11)};
 }
 
-void spicompute(std::string_view file_arg, int first_year, const records::YearRange& reference) {
+void spicompute(std::string_view file_arg, int first_year, const catalogue::YearRange& reference) {
   const FitSlots fit = fit_slots(first_year, reference);
-  records::open(kTableUnit, records::trim_name(file_arg), records::Presence::MustExist);
+  records::open(kTableUnit, catalogue::trim_name(file_arg), records::Presence::MustExist);
   std::array<float, kSpiSlots> series;
   SpiPeriod result;
   int end_flag = 0;

@@ -17,7 +17,7 @@
 #include <string_view>
 
 #include "compute/spipe3.h"
-#include "records/years.h"
+#include "catalogue/years.h"
 
 namespace compute {
 
@@ -35,11 +35,11 @@ inline constexpr int kListHundredths = 1;
 // reference: the years whose sums are fitted (every year by default); the
 // fitted distributions transform every year.
 void spicompute(std::string_view file_arg, int first_year,
-                const records::YearRange& reference = records::kAllYears);
+                const catalogue::YearRange& reference = catalogue::kAllYears);
 
 // The slots of the series (first slot: January of first_year) that lie in the
 // reference years.
-FitSlots fit_slots(int first_year, const records::YearRange& reference);
+FitSlots fit_slots(int first_year, const catalogue::YearRange& reference);
 
 // Reads one station block (consecutive records of one station number) from the
 // file on `unit` into series (12 * nyears slots, nyears limited by the size of

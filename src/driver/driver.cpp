@@ -1,11 +1,15 @@
 #include "driver/driver.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "compare/combine.h"
 #include "compare/statistics.h"
+#include "compute/read_data.h"
 #include "compute/spicompute.h"
+#include "driver/options.h"
 #include "driver/reference.h"
 #include "driver/session.h"
 #include "indices/computeedi.h"
@@ -13,7 +17,6 @@
 #include "indices/percentnormal.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
-#include "prep/read_data.h"
 #include "prep/readit.h"
 #include "prep/spi_format_interp.h"
 #include "prep/spiformat.h"
@@ -31,68 +34,88 @@ namespace {
 using records::kConsoleIn;
 using records::kConsoleOut;
 
-// The SPI run leaves the value file of every accumulation period open on
-// number 10 * period + 2; they are closed so that they are complete on disk
-// before the results reader opens them by name.
-constexpr int kSpiPeriods = 7;
-
-void close_spi_value_files() {
-  for (int period = 1; period <= kSpiPeriods; ++period) records::close(10 * period + 2);
-}
-
 // The three monthly indices over one monthly precipitation table.
-void monthly_indices(const std::string& table_arg, const records::YearRange& reference) {
+void monthly_indices(const std::string& table_arg, const catalogue::YearRange& reference) {
   indices::percentnormal(table_arg, reference);
   indices::computeedi(table_arg);
   indices::deciles(table_arg, reference);
 }
 
 // One SPI run over a monthly table, then the results reader over its value
-// files, each followed by a safe point.
-void spi_run(std::string_view id, const char* table, const char* results,
-             const prep::DataSpan& span, const records::YearRange& reference) {
-  compute::spicompute(records::file_arg(id, table), span.first_year, reference);
-  close_spi_value_files();
+// files, each followed by a safe point. The files of the SPI engine that
+// restart with every run are closed by name between the two.
+void spi_run(std::string_view id, const catalogue::FileRow& table,
+             const catalogue::FileRow& results, const prep::DataSpan& span,
+             const catalogue::YearRange& reference) {
+  compute::spicompute(catalogue::file_arg(id, table.suffix), span.first_year, reference);
+  compute::close_spi_run_files();
   session::safe_point();
-  prep::read_data(records::file_arg(id, results), span.first_year, span.last_year);
+  compute::read_data(catalogue::file_arg(id, results.suffix), span.first_year, span.last_year);
   session::safe_point();
+}
+
+// Names the options of the run that change values in <id>-options.txt, so
+// that a page made from the files says how they were made; a run without such
+// options removes the file an earlier run may have left.
+void write_options_file(std::string_view id, const catalogue::Choices& choices) {
+  constexpr int kOptionsUnit = 91;
+  const std::string name = catalogue::file_name(id, catalogue::kOptions.suffix);
+  const std::string line = value_options_text(choices);
+  if (line.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove(name, ignored);
+    return;
+  }
+  records::open(kOptionsUnit, name);
+  records::write(kOptionsUnit, records::Layout{"A"}, {line});
+  records::close(kOptionsUnit);
+}
+
+// The indices of --extended, each a stage that reads the files of the
+// specified run.
+void extended_indices(std::string_view id, const catalogue::Choices& choices,
+                      const catalogue::YearRange& reference) {
+  (void)id;
+  (void)choices;
+  (void)reference;
 }
 
 }  // namespace
 
-bool valid_station_id(std::string_view station_id) {
-  return station_id.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
-
-void station_run(std::string_view id, const std::optional<records::YearRange>& requested) {
+void station_run(std::string_view id, const catalogue::Choices& choices) {
   // A signal stops the run at the next safe point: between two stages.
   using session::safe_point;
   records::forget_warnings();
   const prep::DataSpan span = prep::readit(id);
-  const records::YearRange reference =
-      reference_years(requested, id, span.first_year, span.last_year);
+  const catalogue::YearRange reference =
+      reference_years(choices.reference, id, span.first_year, span.last_year);
+  write_options_file(id, choices);
   safe_point();
   prep::spiformat(id);
   safe_point();
 
-  spi_run(id, "-spiformat.csv", "-spi-results.csv", span, reference);
+  spi_run(id, catalogue::kObservedTable, catalogue::kSpiResults, span, reference);
   prep::spi_format_interp(id, span);
   safe_point();
-  spi_run(id, "-spi-interpolated.csv", "-spi-results-int.csv", span, reference);
+  spi_run(id, catalogue::kInterpolatedTable, catalogue::kSpiResultsInt, span, reference);
 
   compare::combine(id);
   safe_point();
   compare::statistics(id);
   safe_point();
 
-  monthly_indices(records::file_arg(id, "-spiformat.csv"), reference);
+  monthly_indices(catalogue::file_arg(id, catalogue::kObservedTable.suffix), reference);
   safe_point();
-  monthly_indices(records::file_arg(id, "-spi-interpolated.csv"), reference);
+  monthly_indices(catalogue::file_arg(id, catalogue::kInterpolatedTable.suffix), reference);
   safe_point();
 
   pdsi::pdsiform(id);
   safe_point();
   pdsi::pdi_vers1(id);
+  if (choices.extended) {
+    safe_point();
+    extended_indices(id, choices, reference);
+  }
 
   records::write_list(kConsoleOut, {"Data begins in", span.first_month, "/", span.first_year});
   records::write_list(kConsoleOut, {"Data ends in  ", span.last_month, "/", span.last_year});
@@ -102,14 +125,15 @@ void station_run(std::string_view id, const std::optional<records::YearRange>& r
   records::flush_all();
 }
 
-void run(const std::optional<records::YearRange>& reference) {
+void run(const catalogue::Choices& choices) {
   // The reply keeps its previous value when the operator answers with a
   // slash or a null value only, as every list-directed read does.
-  std::string reply(kStationIdWidth, ' ');
+  std::string reply(catalogue::kStationIdWidth, ' ');
   for (;;) {
     session::safe_point();
     records::write_list(kConsoleOut, {"Enter 6-digit station ID or exit: "});
-    switch (records::read_list(kConsoleIn, {records::Target::text(reply, kStationIdWidth)})) {
+    switch (records::read_list(kConsoleIn,
+                               {records::Target::text(reply, catalogue::kStationIdWidth)})) {
       case records::ReadStatus::Ok:
         break;
       case records::ReadStatus::End:
@@ -119,21 +143,20 @@ void run(const std::optional<records::YearRange>& reference) {
         records::fatal("read", "standard input", "bad value");
     }
     if (records::text_equal(reply, "exit")) return;
-    if (!valid_station_id(reply)) {
+    if (!catalogue::valid_station_id(reply)) {
       records::write_list(kConsoleOut, {"Invalid station ID: ", reply});
       continue;
     }
-    station_run(reply, reference);
+    station_run(reply, choices);
   }
 }
 
-bool run_stations(const std::vector<std::string>& station_ids,
-                  const std::optional<records::YearRange>& reference) {
+bool run_stations(const std::vector<std::string>& station_ids, const catalogue::Choices& choices) {
   bool all_valid = true;
   for (const std::string& arg : station_ids) {
     session::safe_point();
-    const std::string id = records::fit(arg, kStationIdWidth);
-    if (!valid_station_id(id)) {
+    const std::string id = catalogue::station_id(arg);
+    if (!catalogue::valid_station_id(id)) {
       records::write_list(kConsoleOut, {"Invalid station ID: ", id});
       // Also on standard error, so that quiet mode does not hide it.
       const std::string line = "drought: invalid station ID " + arg + "\r\n";
@@ -141,7 +164,7 @@ bool run_stations(const std::vector<std::string>& station_ids,
       all_valid = false;
       continue;
     }
-    station_run(id, reference);
+    station_run(id, choices);
   }
   return all_valid;
 }

@@ -47,9 +47,9 @@ int main(int argc, char** argv) {
     if (options.quiet) records::set_console_muted(true);
     bool all_valid = true;
     if (options.station_ids.empty()) {
-      driver::run(options.reference);
+      driver::run(options.choices);
     } else {
-      all_valid = driver::run_stations(options.station_ids, options.reference);
+      all_valid = driver::run_stations(options.station_ids, options.choices);
     }
     records::close_all();
     return all_valid ? 0 : kRefusedStatus;

@@ -20,24 +20,24 @@ std::optional<int> parse_year(std::string_view text) {
 
 }  // namespace
 
-std::optional<records::YearRange> parse_reference(std::string_view text) {
+std::optional<catalogue::YearRange> parse_reference(std::string_view text) {
   const std::size_t dash = text.find('-');
   if (dash == std::string_view::npos) return std::nullopt;
   const std::optional<int> first = parse_year(text.substr(0, dash));
   const std::optional<int> last = parse_year(text.substr(dash + 1));
   if (!first || !last || *first > *last) return std::nullopt;
-  return records::YearRange{*first, *last};
+  return catalogue::YearRange{*first, *last};
 }
 
-std::string reference_text(const records::YearRange& years) {
+std::string reference_text(const catalogue::YearRange& years) {
   return std::to_string(years.first) + "-" + std::to_string(years.last);
 }
 
-records::YearRange reference_years(const std::optional<records::YearRange>& requested,
-                                   std::string_view station_id, int first_year, int last_year) {
-  if (!requested) return records::kAllYears;
-  const records::YearRange used{std::max(requested->first, first_year),
-                                std::min(requested->last, last_year)};
+catalogue::YearRange reference_years(const std::optional<catalogue::YearRange>& requested,
+                                     std::string_view station_id, int first_year, int last_year) {
+  if (!requested) return catalogue::kAllYears;
+  const catalogue::YearRange used{std::max(requested->first, first_year),
+                                  std::min(requested->last, last_year)};
   const std::string data = reference_text({first_year, last_year});
   const std::string station(station_id);
   if (used.first > used.last)

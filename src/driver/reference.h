@@ -10,23 +10,23 @@
 #include <string>
 #include <string_view>
 
-#include "records/years.h"
+#include "catalogue/years.h"
 
 namespace driver {
 
 // "FIRST-LAST" with two years of one to four digits and FIRST <= LAST;
 // nothing for any other text.
-std::optional<records::YearRange> parse_reference(std::string_view text);
+std::optional<catalogue::YearRange> parse_reference(std::string_view text);
 
 // "FIRST-LAST".
-std::string reference_text(const records::YearRange& years);
+std::string reference_text(const catalogue::YearRange& years);
 
 // The reference years a station run uses: the part of the requested period
 // that lies in the station's data years. A period only partly inside them is
 // cut to the overlap with a warning on standard error; a period without any
 // year inside them ends the run (records::FatalError). Every year when no
 // period was requested.
-records::YearRange reference_years(const std::optional<records::YearRange>& requested,
-                                   std::string_view station_id, int first_year, int last_year);
+catalogue::YearRange reference_years(const std::optional<catalogue::YearRange>& requested,
+                                     std::string_view station_id, int first_year, int last_year);
 
 }  // namespace driver

@@ -1,3 +1,4 @@
+#include "catalogue/catalogue.h"
 #include "indices/computeedi.h"
 
 #include <array>
@@ -76,8 +77,8 @@ void walk_period(std::int64_t y0, int m0, std::int64_t y_last, int lm, int count
 void computeedi(std::string_view table_arg) {
   static const records::Layout kPrnRecord{"I4,',',I2,',',4(F8.2,',')"};
 
-  const std::string station = records::station_of(table_arg);
-  const std::string_view table_name = records::trim_name(table_arg);
+  const std::string station = catalogue::station_of(table_arg);
+  const std::string_view table_name = catalogue::trim_name(table_arg);
 
   // The first record gives the first year and the first data month; an empty
   // table or an unreadable first record is fatal. Stepping back lets the

@@ -59,7 +59,7 @@ int code_of(const Classes& cls, int total) {
 
 }  // namespace
 
-void deciles(std::string_view table_arg, const records::YearRange& reference) {
+void deciles(std::string_view table_arg, const catalogue::YearRange& reference) {
   static const records::Layout kDecileRecord{"I6,',',I4,',',12(I3,',')"};
 
   const MonthlyTable table = read_monthly_table(table_arg, kTableUnit, kMaxDecileYears);

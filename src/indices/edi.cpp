@@ -1,3 +1,4 @@
+#include "catalogue/catalogue.h"
 #include "indices/edi.h"
 
 #include <array>
@@ -32,7 +33,7 @@ void edi(std::string_view table_arg) {
   static const records::Layout kHeaderSkip{"A1"};
   static const records::Layout kEdiRecord{"I4,',',I2,',',5(F8.2,',')"};
 
-  const std::string station = records::station_of(table_arg);
+  const std::string station = catalogue::station_of(table_arg);
 
   // The values are those of the file's text, not those computeedi held.
   std::array<PrnRecord, kMaxEdiMonths> rec{};

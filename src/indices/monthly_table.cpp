@@ -1,3 +1,4 @@
+#include "catalogue/catalogue.h"
 #include "indices/monthly_table.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ MonthlyTable read_monthly_table(int unit, int max_years) {
 }
 
 std::array<float, 12> monthly_normals(const MonthlyTable& table,
-                                      const records::YearRange& reference) {
+                                      const catalogue::YearRange& reference) {
   std::array<float, 12> normal{};
   for (int m = 0; m < 12; ++m) {
     float sum = 0.0f;
@@ -48,7 +49,7 @@ std::array<float, 12> monthly_normals(const MonthlyTable& table,
 }
 
 MonthlyTable read_monthly_table(std::string_view table_arg, int unit, int max_years) {
-  records::open(unit, records::trim_name(table_arg));
+  records::open(unit, catalogue::trim_name(table_arg));
   const MonthlyTable table = read_monthly_table(unit, max_years);
   records::close(unit);
   return table;
@@ -56,9 +57,9 @@ MonthlyTable read_monthly_table(std::string_view table_arg, int unit, int max_ye
 
 std::string output_name(std::string_view table_arg, std::string_view observed_suffix,
                         std::string_view interpolated_suffix) {
-  const std::string station = records::station_of(table_arg);
+  const std::string station = catalogue::station_of(table_arg);
   const bool observed =
-      records::text_equal(records::trim_name(table_arg), station + "-spiformat.csv");
+      records::text_equal(catalogue::trim_name(table_arg), station + "-spiformat.csv");
   return station + std::string(observed ? observed_suffix : interpolated_suffix);
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "records/years.h"
+#include "catalogue/years.h"
 
 namespace indices {
 
@@ -37,7 +37,7 @@ MonthlyTable read_monthly_table(std::string_view table_arg, int unit, int max_ye
 // read that lie in the reference years (every year by default), summed in
 // single precision. A month without any total has the normal 0.
 std::array<float, 12> monthly_normals(const MonthlyTable& table,
-                                      const records::YearRange& reference = records::kAllYears);
+                                      const catalogue::YearRange& reference = catalogue::kAllYears);
 
 // The name of a monthly index's output file: the station ID of the table's
 // file-name argument, then observed_suffix when the table is the station's

@@ -19,7 +19,7 @@ constexpr float kMissingPercent = -99.0f;
 
 }  // namespace
 
-void percentnormal(std::string_view table_arg, const records::YearRange& reference) {
+void percentnormal(std::string_view table_arg, const catalogue::YearRange& reference) {
   static const records::Layout kPercentRecord{"I4,',',12(F6.2,',')"};
 
   const MonthlyTable table = read_monthly_table(table_arg, kTableUnit, kMaxTableYears);

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-#include "records/years.h"
+#include "catalogue/years.h"
 
 namespace indices {
 
@@ -17,6 +17,6 @@ namespace indices {
 // characters are the station ID.
 // reference: the years of the monthly normals (every year by default).
 void percentnormal(std::string_view table_arg,
-                   const records::YearRange& reference = records::kAllYears);
+                   const catalogue::YearRange& reference = catalogue::kAllYears);
 
 }  // namespace indices

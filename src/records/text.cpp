@@ -1,4 +1,4 @@
-// Text comparison and the file-name argument of the stages.
+// Text comparison and fitting texts to a width.
 #include "records/text.h"
 
 #include <algorithm>
@@ -17,18 +17,5 @@ std::string fit(std::string_view text, std::size_t width) {
   out.resize(width, ' ');
   return out;
 }
-
-std::string file_arg(std::string_view station_id, std::string_view suffix) {
-  std::string name(station_id);
-  name += suffix;
-  return fit(name, kFileArgWidth);
-}
-
-std::string_view trim_name(std::string_view arg) {
-  std::size_t end = arg.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view() : arg.substr(0, end + 1);
-}
-
-std::string station_of(std::string_view arg) { return fit(arg, 6); }
 
 }  // namespace records

@@ -107,7 +107,7 @@ TEST(ReferencePeriod, YearsBecomeSlotsOfTheSeries) {
   EXPECT_EQ(slots(1951, 1952), std::pair(12, 35));
   EXPECT_EQ(slots(1900, 1949), std::pair(-12, -1));  // before the data: nothing fitted
   EXPECT_EQ(slots(1990, 2200).second, kSpiSlots + 11);
-  const FitSlots all = compute::fit_slots(1950, records::kAllYears);
+  const FitSlots all = compute::fit_slots(1950, catalogue::kAllYears);
   EXPECT_LE(all.first, 0);
   EXPECT_GE(all.last, kSpiSlots - 1);
 }

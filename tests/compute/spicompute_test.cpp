@@ -1,3 +1,4 @@
+#include "catalogue/catalogue.h"
 #include "compute/spicompute.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,7 @@ std::string table(int station, int y0, int y1, const std::function<int(int, int)
 int wet(int y, int m) { return 40 + (37 * y + 53 * m) % 300; }
 
 void run_spi(const std::string& name, int first_year) {
-  compute::spicompute(records::file_arg(name.substr(0, 6), name.substr(6)), first_year);
+  compute::spicompute(catalogue::file_arg(name.substr(0, 6), name.substr(6)), first_year);
 }
 
 struct SpiRun : testing_support::TempDir {

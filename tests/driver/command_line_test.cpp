@@ -28,7 +28,7 @@ TEST(CommandLine, OptionsPrintTheirTextAndStatus) {
       {"-h", 0, driver::usage_text(), ""},
       {"--help 123456", 0, driver::usage_text(), ""},
       {"--version", 0, "drought " DROUGHT_VERSION "\n", ""},
-      {"-x", 2, "", "drought: unknown option -x (see drought --help)\r\n"},
+      {"-z", 2, "", "drought: unknown option -z (see drought --help)\r\n"},
       {"--quiet --verbose 123456", 2, "",
        "drought: unknown option --verbose (see drought --help)\r\n"},
       {"--reference 2010-1981", 2, "",
@@ -100,8 +100,8 @@ TEST(CommandLine, StationArgumentsWriteTheFilesOfTheDialogue) {
 }
 
 // A reference period holding every data year fits exactly what a run without
-// one fits; one partly outside the data is cut with a warning, one wholly
-// outside is fatal.
+// one fits (the same files but the note of the options); one partly outside the data is cut with a
+// warning, one wholly outside is fatal.
 TEST(CommandLine, ReferencePeriodAgainstTheDataYears) {
   TempDir dir;
   const fs::path examples = fs::path(DROUGHT_SOURCE_DIR) / "examples";
@@ -113,6 +113,12 @@ TEST(CommandLine, ReferencePeriodAgainstTheDataYears) {
   ASSERT_EQ(run_drought(dir.path() / "all", "", "-q 100111").status, 0);
   auto span = run_drought(dir.path() / "span", "", "-q --reference 1900-2100 100111");
   EXPECT_EQ(span.status, 0);
+  // The options that changed values are named beside the results; a later run
+  // without them removes the note.
+  const fs::path note = dir.path() / "span" / "100111-options.txt";
+  EXPECT_EQ(read_file(note), "--reference 1900-2100\r\n");
+  ASSERT_EQ(run_drought(dir.path() / "span", "", "-q 100111").status, 0);
+  EXPECT_FALSE(fs::exists(note));
   EXPECT_TRUE(outputs(dir.path() / "span") == outputs(dir.path() / "all"));
   EXPECT_NE(span.err.find("drought: warning: reference period 1900-2100 lies partly outside the "
                           "data of station 100111 ("),

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "catalogue/catalogue.h"
 #include "support/run_program.h"
 #include "support/tempdir.h"
 
@@ -56,14 +57,14 @@ TEST(Dialogue, StationIdNamingAFileElsewhereIsRefused) {
 }
 
 TEST(StationId, SeparatorsAndNulMakeAnIdInvalid) {
-  EXPECT_TRUE(driver::valid_station_id("123456"));
-  EXPECT_TRUE(driver::valid_station_id("12 4  "));
-  EXPECT_FALSE(driver::valid_station_id("12/456"));
-  EXPECT_FALSE(driver::valid_station_id("12\\456"));
+  EXPECT_TRUE(catalogue::valid_station_id("123456"));
+  EXPECT_TRUE(catalogue::valid_station_id("12 4  "));
+  EXPECT_FALSE(catalogue::valid_station_id("12/456"));
+  EXPECT_FALSE(catalogue::valid_station_id("12\\456"));
   EXPECT_FALSE(
-      driver::valid_station_id(std::string("12\0"
-                                           "456",
-                                           6)));
+      catalogue::valid_station_id(std::string("12\0"
+                                              "456",
+                                              6)));
 }
 
 }  // namespace

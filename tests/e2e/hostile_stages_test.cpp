@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "compare/combine.h"
 #include "compare/statistics.h"
 #include "compute/spicompute.h"
@@ -21,7 +22,7 @@
 #include "indices/percentnormal.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
-#include "prep/read_data.h"
+#include "compute/read_data.h"
 #include "prep/spiformat.h"
 #include "records/files.h"
 #include "records/console.h"
@@ -35,7 +36,7 @@ constexpr unsigned kSecondsPerCase = 60;
 
 // Calls the stages in turn; the message of the FatalError one raises, or "".
 std::string call(const std::string& stages) {
-  const std::string table = records::file_arg(kId, "-spiformat.csv");
+  const std::string table = catalogue::file_arg(kId, "-spiformat.csv");
   try {
     for (const std::string& stage : split(stages, ';')) {
       const Strings w = split(trim(stage), ' ');
@@ -61,7 +62,7 @@ std::string call(const std::string& stages) {
       else if (s == "pdi_vers1")
         pdsi::pdi_vers1(kId);
       else if (s == "read_data")
-        prep::read_data(records::file_arg(kId, "-spi-results.csv"), std::stoi(w.at(1)),
+        compute::read_data(catalogue::file_arg(kId, "-spi-results.csv"), std::stoi(w.at(1)),
                         std::stoi(w.at(2)));
       else
         ADD_FAILURE() << "unknown stage " << stage;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "records/text.h"
 #include "support/tempdir.h"
 
@@ -18,8 +19,8 @@ struct Year {
   int year;
   std::array<int, 12> t;
 };
-inline const std::string kObserved = records::file_arg("ST0001", "-spiformat.csv");
-inline const std::string kInterpolated = records::file_arg("ST0001", "-spi-interpolated.csv");
+inline const std::string kObserved = catalogue::file_arg("ST0001", "-spiformat.csv");
+inline const std::string kInterpolated = catalogue::file_arg("ST0001", "-spi-interpolated.csv");
 
 inline std::string table_text(const std::vector<Year>& years, int station = 123456) {
   std::string text;

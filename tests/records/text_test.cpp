@@ -14,16 +14,7 @@ TEST(TextComparison, ShorterTextIsPaddedWithBlanks) {
   EXPECT_FALSE(text_equal("exit\t", "exit"));  // only blanks pad
 }
 
-TEST(FileNames, StationIdAndSuffixMakeThePaddedArgument) {
+TEST(FileNames, TextsAreCutOrPaddedToTheirWidth) {
   EXPECT_EQ(fit("1234567", 6), "123456");
   EXPECT_EQ(fit("1234", 6), "1234  ");
-  std::string arg = file_arg("1234  ", ".csv");
-  EXPECT_EQ(arg, "1234  .csv                    ");
-  EXPECT_EQ(arg.size(), kFileArgWidth);
-  // The name keeps the blanks inside the station ID, not the padding.
-  EXPECT_EQ(trim_name(arg), "1234  .csv");
-  EXPECT_EQ(station_of(arg), "1234  ");
-  EXPECT_EQ(station_of(file_arg("123456", "-spiformat.csv")), "123456");
-  EXPECT_EQ(station_of("12"), "12    ");
-  EXPECT_EQ(trim_name("      "), "");
 }

@@ -1,4 +1,4 @@
-#include "prep/read_data.h"
+#include "compute/read_data.h"
 
 #include <algorithm>
 #include <array>
@@ -6,20 +6,22 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "records/files.h"
 #include "records/input.h"
 #include "records/output.h"
-#include "records/text.h"
 
-namespace prep {
+namespace compute {
 
 namespace {
 
-constexpr int kPeriods = 7;
-constexpr float kMissing = -99.0f;
+using catalogue::kPeriods;
 constexpr int kResultsUnit = 80;
+// The value file of period i is read on number kFirstValueUnit + i - 1.
+constexpr int kFirstValueUnit = 10;
+// File numbers are 0 to 99.
+constexpr int kFileNumbers = 100;
 
-const records::Layout kValueFileName{"'fort.',I2.2"};
 const records::Layout kValueRecord{"I6,1X,I4,12F7.2"};
 const records::Layout kResultRecord{"I4,',',I2,',',7(F7.2,','),' '"};
 
@@ -63,22 +65,28 @@ void read_value_file(int unit, const std::string& name, int first_year,
 
 }  // namespace
 
+void close_spi_run_files() {
+  for (const std::string& name : catalogue::spi_run_files())
+    for (int unit = 0; unit < kFileNumbers; ++unit)
+      if (records::attached_name(unit) == name) records::close(unit);
+}
+
 void read_data(std::string_view file_arg, int first_year, int last_year) {
   const std::int64_t span = std::int64_t{last_year} - first_year + 1;
   const std::size_t nyears =
       static_cast<std::size_t>(std::clamp<std::int64_t>(span, 0, kMaxSpanYears));
   YearValues missing_year;
-  missing_year.fill(kMissing);
+  missing_year.fill(catalogue::kMissingSpi);
 
   std::array<std::vector<YearValues>, kPeriods> table;
   for (int i = 1; i <= kPeriods; ++i) {
     std::vector<YearValues>& years = table[static_cast<std::size_t>(i - 1)];
     years.assign(nyears, missing_year);
-    const std::string name = records::format(kValueFileName, {10 * i + 2});
-    read_value_file(i + 9, name, first_year, years);
+    read_value_file(kFirstValueUnit + i - 1, catalogue::spi_file(i, catalogue::SpiKind::Values),
+                    first_year, years);
   }
 
-  records::open(kResultsUnit, records::trim_name(file_arg));
+  records::open(kResultsUnit, catalogue::trim_name(file_arg));
   std::array<float, kPeriods> row;
   for (std::size_t j = 0; j < nyears; ++j) {
     const int year = static_cast<int>(std::int64_t{first_year} + static_cast<std::int64_t>(j));
@@ -91,4 +99,4 @@ void read_data(std::string_view file_arg, int first_year, int last_year) {
   records::close(kResultsUnit);
 }
 
-}  // namespace prep
+}  // namespace compute

@@ -4,7 +4,7 @@
 
 #include <limits>
 
-namespace records {
+namespace catalogue {
 
 struct YearRange {
   int first = std::numeric_limits<int>::min();
@@ -15,4 +15,4 @@ struct YearRange {
 // Every year: the fits and normals of a run without a reference period.
 inline constexpr YearRange kAllYears{};
 
-}  // namespace records
+}  // namespace catalogue

@@ -17,8 +17,10 @@ namespace {
 
 using catalogue::kPeriods;
 constexpr int kResultsUnit = 80;
-// The value file of period i is read on number kFirstValueUnit + i - 1.
-constexpr int kFirstValueUnit = 10;
+// The value file of period i is read on number kFirstValueUnit + i - 1,
+// outside the numbers of the SPI engine: which engine files restart is the
+// catalogue's decision alone (see close_spi_run_files).
+constexpr int kFirstValueUnit = 92;
 // File numbers are 0 to 99.
 constexpr int kFileNumbers = 100;
 

@@ -1,7 +1,7 @@
 // SPI results reader: joins the SPI value files of one SPI run into one table.
 //
 // Reads fort.12, fort.22, ..., fort.72 (one record per year: station number,
-// year, 12 SPI values), opening them by name on file numbers 10 to 16 and
+// year, 12 SPI values), opening them by name on file numbers 92 to 98 and
 // closing each when it is read, and writes the file
 // named by the file-name argument: one record per month of the span, year,
 // month and the SPI of the seven accumulation periods side by side.

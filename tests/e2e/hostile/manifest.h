@@ -21,10 +21,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -236,8 +238,8 @@ inline void check_fact(const fs::path& dir, const std::string& fact,
 // The cases of a manifest of this folder, each split into its columns. A line
 // "$NAME$ = TEXT" defines a text that "$NAME$" stands for in later lines.
 inline std::vector<Strings> read_manifest(const std::string& name) {
+  // A missing manifest reads as no case; the case-count tests notice.
   std::ifstream in(std::string(DROUGHT_TEST_DATA_DIR) + "/e2e/hostile/" + name);
-  EXPECT_TRUE(in) << name;
   std::vector<std::pair<std::string, std::string>> macros;
   auto expand = [&](std::string s) {
     for (const auto& [from, to] : macros)
@@ -259,6 +261,39 @@ inline std::vector<Strings> read_manifest(const std::string& name) {
   std::vector<Strings> cases;
   for (const std::string& l : lines) cases.push_back(split(expand(l), '|'));
   return cases;
+}
+
+// The cases of a manifest as test parameters, named after their first column
+// (letters and digits, the rest as '_'), so that one case can run alone:
+// --gtest_filter='*table_clean'.
+struct Case {
+  std::string name;
+  Strings columns;
+};
+
+inline std::vector<Case> manifest_cases(const std::string& manifest) {
+  std::vector<Case> cases;
+  std::map<std::string, int> seen;
+  for (Strings& c : read_manifest(manifest)) {
+    std::string name;
+    for (char ch : trim(c.at(0))) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    if (const int n = seen[name]++; n > 0) name += "_" + std::to_string(n + 1);
+    cases.push_back(Case{name, std::move(c)});
+  }
+  return cases;
+}
+
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+inline std::string case_name(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
+
+// The cases whose files a fact column compares with ("NAME=same:CASE").
+inline Strings referenced_cases(const std::string& facts) {
+  Strings names;
+  for (const std::string& raw : split(facts, ';'))
+    if (const auto at = raw.find("=same:"); at != std::string::npos)
+      names.push_back(trim(raw.substr(at + 6)));
+  return names;
 }
 
 }  // namespace hostile

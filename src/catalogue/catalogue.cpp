@@ -21,7 +21,7 @@ bool valid_station_id(std::string_view station_id) {
 }
 
 std::string file_name(std::string_view station_id, std::string_view suffix) {
-  return fit(station_id, kStationIdWidth) + std::string(suffix);
+  return std::string(station_id) + std::string(suffix);
 }
 
 std::string file_arg(std::string_view station_id, std::string_view suffix) {

@@ -28,7 +28,8 @@ std::string station_id(std::string_view text);
 // '/', '\' or NUL byte.
 bool valid_station_id(std::string_view station_id);
 
-// The name of a station file: the 6-character station ID and the suffix.
+// The name of a station file: the station ID as given (a station run's is
+// already 6 characters: see station_id) and the suffix.
 std::string file_name(std::string_view station_id, std::string_view suffix);
 
 // The 30-character file-name argument of a stage: station ID followed by the

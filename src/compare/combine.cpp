@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "records/files.h"
 #include "records/input.h"
 #include "records/output.h"
@@ -17,8 +18,8 @@ constexpr int kObservedUnit = 87;
 constexpr int kInterpolatedUnit = 88;
 
 constexpr std::size_t kMaxRows = 5000;
-constexpr std::size_t kPeriods = 7;
-constexpr float kMissingSpi = -99.0f;
+constexpr std::size_t kPeriods = catalogue::kPeriods;
+using catalogue::kMissingSpi;
 
 static const records::Layout kCombinedRecord{"I4,',',I2,',',14(F7.2,',')"};
 
@@ -55,9 +56,10 @@ std::size_t read_results(int unit, std::vector<Row>& rows, bool interpolated) {
 }  // namespace
 
 void combine(std::string_view station_id) {
-  const std::string observed_name = std::string(station_id) + "-spi-results.csv";
+  const std::string observed_name = catalogue::file_name(station_id, catalogue::kSpiResults.suffix);
   records::open(kObservedUnit, observed_name);
-  records::open(kInterpolatedUnit, std::string(station_id) + "-spi-results-int.csv");
+  records::open(kInterpolatedUnit,
+                catalogue::file_name(station_id, catalogue::kSpiResultsInt.suffix));
 
   // A row without an observed record shows the observed values as missing.
   Row blank;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "records/files.h"
 #include "records/input.h"
 #include "records/numeric.h"
@@ -25,8 +26,8 @@ constexpr int kCombinedUnit = 89, kStatsUnit = 90;
 
 constexpr int kMaxRecords = 5000;
 // The SPI periods compared.
-constexpr std::size_t kPeriods = 7;
-constexpr float kMissingSpi = -99.0f;
+constexpr std::size_t kPeriods = catalogue::kPeriods;
+using catalogue::kMissingSpi;
 // A difference counted as large (the last column of the statistics).
 constexpr double kLargeDifference = 0.5;
 
@@ -98,7 +99,7 @@ Figures compute(const std::vector<Pair>& pairs) {
 void statistics(std::string_view station_id) {
   static const records::Layout kStatsRecord{"11(F10.2,','),I4"};
   static const records::Layout kHeader{"'rmean,imean,r2,RMSE,MAE,DMSE,DMAE,E,RMSD,MBE,MAXdi,>0.5'"};
-  records::open(kCombinedUnit, std::string(station_id) + "-spi-results.csv");
+  records::open(kCombinedUnit, catalogue::file_name(station_id, catalogue::kSpiResults.suffix));
 
   // One list of (observed, interpolated) pairs per period; a month whose value
   // of the period is missing in either series is left out of that period only.
@@ -118,7 +119,7 @@ void statistics(std::string_view station_id) {
   }
   records::close(kCombinedUnit);
 
-  records::open(kStatsUnit, std::string(station_id) + "-spi-stats.csv");
+  records::open(kStatsUnit, catalogue::file_name(station_id, catalogue::kSpiStats.suffix));
   records::write(kStatsUnit, kHeader);
   for (const auto& period : pairs) {
     const Figures f = compute(period);

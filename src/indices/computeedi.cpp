@@ -1,4 +1,3 @@
-#include "catalogue/catalogue.h"
 #include "indices/computeedi.h"
 
 #include <array>
@@ -7,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "indices/edi.h"
 #include "indices/monthly_table.h"
 #include "records/files.h"
@@ -97,7 +97,7 @@ void computeedi(std::string_view table_arg) {
   const int y_last = n > 0 ? table.year[n - 1] : 0;
   const int lm = n > 0 ? last_data_month(table.total[n - 1]) : 0;
 
-  records::open(kPrnUnit, station + "-PRN.csv");
+  records::open(kPrnUnit, catalogue::file_name(station, catalogue::kPrn.suffix));
   records::write_list(kPrnUnit, {"YEAR,MO,EP,DEP,SEP,PRN"});
 
   // EP exists for the months k = fm + 11 .. last_k whose twelve-month window

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "indices/heapsort.h"
 #include "indices/monthly_table.h"
 #include "records/files.h"
@@ -16,9 +17,9 @@ namespace {
 
 constexpr int kTableUnit = 86;
 constexpr int kDecileUnit = 87;
-constexpr int kMaxDecileYears = 150;
+constexpr int kMaxDecileYears = catalogue::kDecileYears;
 constexpr int kMaxPool = 12 * kMaxDecileYears;
-constexpr int kMissingCode = -99;
+constexpr int kMissingCode = catalogue::kMissingDecile;
 
 struct Classes {
   std::array<float, 10> lower{};
@@ -77,7 +78,7 @@ void deciles(std::string_view table_arg, const catalogue::YearRange& reference) 
   const bool classified = pool.size() >= 10;
   const Classes cls = classified ? cut_classes(pool) : Classes{};
 
-  records::open(kDecileUnit, output_name(table_arg, "-deciles.csv", "-decilesint.csv"));
+  records::open(kDecileUnit, output_name(table_arg, catalogue::kDeciles, catalogue::kDecilesInt));
   // An empty table still replaces an earlier run's codes with an empty file.
   records::start_output(kDecileUnit);
   for (int i = 0; i < table.n; ++i) {

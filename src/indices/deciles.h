@@ -16,6 +16,7 @@ namespace indices {
 // table_arg: the 30-character blank-padded file-name argument; its first 6
 // characters are the station ID.
 // reference: the years of the pool (every year by default).
-void deciles(std::string_view table_arg, const catalogue::YearRange& reference = catalogue::kAllYears);
+void deciles(std::string_view table_arg,
+             const catalogue::YearRange& reference = catalogue::kAllYears);
 
 }  // namespace indices

@@ -1,10 +1,10 @@
-#include "catalogue/catalogue.h"
 #include "indices/edi.h"
 
 #include <array>
 #include <cmath>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "indices/monthly_table.h"
 #include "records/files.h"
 #include "records/input.h"
@@ -38,7 +38,8 @@ void edi(std::string_view table_arg) {
   // The values are those of the file's text, not those computeedi held.
   std::array<PrnRecord, kMaxEdiMonths> rec{};
   int n = 0;
-  records::open(kPrnUnit, station + "-PRN.csv", records::Presence::MustExist);
+  records::open(kPrnUnit, catalogue::file_name(station, catalogue::kPrn.suffix),
+                records::Presence::MustExist);
   std::string header;
   if (records::read_columns(kPrnUnit, kHeaderSkip, {records::Target::text(header, 1)}) ==
       records::ReadStatus::Ok) {
@@ -63,7 +64,7 @@ void edi(std::string_view table_arg) {
   // One record gives 0/0: NaN, and every EDI is written as NaN.
   const float sd = records::round_to_float(std::sqrt(double(squares) / (n - 1)));
 
-  records::open(kEdiUnit, output_name(table_arg, "-EDI.csv", "-EDIint.csv"));
+  records::open(kEdiUnit, output_name(table_arg, catalogue::kEdi, catalogue::kEdiInt));
   records::write_list(kEdiUnit, {"YEAR,MO,EP,DEP,SEP,PRN,EDI"});
   for (int i = 0; i < n; ++i) {
     const PrnRecord& r = rec[i];

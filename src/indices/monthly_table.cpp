@@ -1,9 +1,9 @@
-#include "catalogue/catalogue.h"
 #include "indices/monthly_table.h"
 
 #include <algorithm>
 #include <span>
 
+#include "catalogue/catalogue.h"
 #include "records/files.h"
 #include "records/input.h"
 #include "records/numeric.h"
@@ -55,12 +55,13 @@ MonthlyTable read_monthly_table(std::string_view table_arg, int unit, int max_ye
   return table;
 }
 
-std::string output_name(std::string_view table_arg, std::string_view observed_suffix,
-                        std::string_view interpolated_suffix) {
+std::string output_name(std::string_view table_arg, const catalogue::FileRow& observed,
+                        const catalogue::FileRow& interpolated) {
   const std::string station = catalogue::station_of(table_arg);
-  const bool observed =
-      records::text_equal(catalogue::trim_name(table_arg), station + "-spiformat.csv");
-  return station + std::string(observed ? observed_suffix : interpolated_suffix);
+  const bool is_observed =
+      records::text_equal(catalogue::trim_name(table_arg),
+                          catalogue::file_name(station, catalogue::kObservedTable.suffix));
+  return catalogue::file_name(station, (is_observed ? observed : interpolated).suffix);
 }
 
 }  // namespace indices

@@ -10,13 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/catalogue.h"
 #include "catalogue/years.h"
 
 namespace indices {
 
-inline constexpr int kMissingTotal = -9999;
+inline constexpr int kMissingTotal = catalogue::kMissingMonth;
 // The most years any monthly index holds; a stage may read fewer.
-inline constexpr int kMaxTableYears = 200;
+inline constexpr int kMaxTableYears = catalogue::kPercentYears;
 
 struct MonthlyTable {
   int n = 0;        // records read completely
@@ -39,10 +40,10 @@ MonthlyTable read_monthly_table(std::string_view table_arg, int unit, int max_ye
 std::array<float, 12> monthly_normals(const MonthlyTable& table,
                                       const catalogue::YearRange& reference = catalogue::kAllYears);
 
-// The name of a monthly index's output file: the station ID of the table's
-// file-name argument, then observed_suffix when the table is the station's
-// observed table (<id>-spiformat.csv), else interpolated_suffix.
-std::string output_name(std::string_view table_arg, std::string_view observed_suffix,
-                        std::string_view interpolated_suffix);
+// The name of a monthly index's output file: the file of the station ID of
+// the table's file-name argument, observed when the table is the station's
+// observed table (<id>-spiformat.csv), else interpolated.
+std::string output_name(std::string_view table_arg, const catalogue::FileRow& observed,
+                        const catalogue::FileRow& interpolated);
 
 }  // namespace indices

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "catalogue/catalogue.h"
 #include "indices/monthly_table.h"
 #include "records/files.h"
 #include "records/numeric.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr int kTableUnit = 80;
 constexpr int kPercentUnit = 81;
-constexpr float kMissingPercent = -99.0f;
+using catalogue::kMissingPercent;
 
 }  // namespace
 
@@ -25,7 +26,7 @@ void percentnormal(std::string_view table_arg, const catalogue::YearRange& refer
   const MonthlyTable table = read_monthly_table(table_arg, kTableUnit, kMaxTableYears);
   const std::array<float, 12> normal = monthly_normals(table, reference);
 
-  records::open(kPercentUnit, output_name(table_arg, "-pctnorm.csv", "-pctnormint.csv"));
+  records::open(kPercentUnit, output_name(table_arg, catalogue::kPctNorm, catalogue::kPctNormInt));
   for (int i = 0; i < table.n; ++i) {
     std::array<float, 12> percent;
     percent.fill(kMissingPercent);

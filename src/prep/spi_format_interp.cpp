@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "records/files.h"
 #include "records/input.h"
 #include "records/numeric.h"
@@ -31,7 +32,7 @@ bool inside_span(int year, int month, const DataSpan& span) {
 }  // namespace
 
 void spi_format_interp(std::string_view station_id, const DataSpan& span) {
-  const std::string monthly_name = std::string(station_id) + "_PRCP.csv";
+  const std::string monthly_name = catalogue::file_name(station_id, catalogue::kPrcpFile.suffix);
   check_month_walk(monthly_name, span.first_year, span.first_month, span.last_year);
   records::open(kMonthlyUnit, monthly_name, records::Presence::MayBeMissing);
 
@@ -54,7 +55,7 @@ void spi_format_interp(std::string_view station_id, const DataSpan& span) {
     records::warn(monthly_name, ": No such file or directory; the interpolated series is empty");
   records::close(kMonthlyUnit);
 
-  records::open(kTableUnit, std::string(station_id) + "-spi-interpolated.csv");
+  records::open(kTableUnit, catalogue::file_name(station_id, catalogue::kInterpolatedTable.suffix));
   // Each month inside the span takes the next value; adding 0.1 before the
   // truncation keeps a product stored just below a whole number (0.53 inches
   // times 100 is stored as 52.999996) from losing a hundredth.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "prep/readit.h"
 #include "records/files.h"
 #include "records/input.h"
@@ -60,7 +61,7 @@ int month_total(const std::array<float, kFillDays>& days, int year, int month) {
 }  // namespace
 
 void spiformat(std::string_view station_id) {
-  const std::string fill_name = std::string(station_id) + "-fill-prcp.csv";
+  const std::string fill_name = catalogue::file_name(station_id, catalogue::kFillFile.suffix);
   records::open(kFillUnit, fill_name, records::Presence::MayBeMissing);
 
   FillRecord rec;
@@ -82,12 +83,12 @@ void spiformat(std::string_view station_id) {
 
   check_month_walk(fill_name, first_year, first_month, last_year);
 
-  records::open(kTableUnit, std::string(station_id) + "-spiformat.csv");
+  records::open(kTableUnit, catalogue::file_name(station_id, catalogue::kObservedTable.suffix));
   // A fill file whose first record is dated after its last year gives no
   // year to write; the table is emptied all the same, so that the SPI run and
   // the monthly indices never read a table that an earlier run left behind.
   records::start_output(kTableUnit);
-  records::open(kGapListUnit, std::string(station_id) + "-msgdata.csv");
+  records::open(kGapListUnit, catalogue::file_name(station_id, catalogue::kGapDays.suffix));
   // The list holds this run's gap days only, and is empty without any.
   records::start_output(kGapListUnit);
 

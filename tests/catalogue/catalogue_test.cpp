@@ -14,7 +14,7 @@ using namespace catalogue;
 
 TEST(FileNames, StationIdAndSuffixMakeThePaddedArgument) {
   EXPECT_EQ(station_id("1234567"), "123456");
-  EXPECT_EQ(file_name("1234", ".csv"), "1234  .csv");
+  EXPECT_EQ(file_name(station_id("1234"), ".csv"), "1234  .csv");
   const std::string arg = file_arg("1234  ", ".csv");
   EXPECT_EQ(arg, "1234  .csv                    ");
   EXPECT_EQ(arg.size(), kFileArgWidth);

@@ -27,16 +27,19 @@ struct Child {
   int in, out;  // pipes to its standard input and from its standard output
 };
 // The program in the current directory, standard error to ".err", with a
-// memory limit in bytes when not 0.
-Child spawn(const char* input = nullptr, rlim_t memory = 0) {
+// memory limit in bytes when not 0; with no_reader its standard output is a
+// pipe that nobody reads from, closed before the program starts.
+Child spawn(const char* input = nullptr, rlim_t memory = 0, bool no_reader = false) {
   int in[2], out[2];
   EXPECT_EQ(pipe(in) | pipe(out), 0);
+  if (no_reader) close(out[0]), out[0] = -1;
   const std::string exe = drought_exe();
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(input ? open(input, O_RDONLY) : in[0], 0), dup2(out[1], 1);
     dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
-    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+    for (int fd : {in[0], in[1], out[0], out[1]})
+      if (fd >= 0) close(fd);
     const rlimit limit{memory, memory};
     if (memory) setrlimit(RLIMIT_AS, &limit);
     execl(exe.c_str(), exe.c_str(), nullptr);
@@ -109,10 +112,10 @@ TEST_F(Session, SignalAtThePromptEndsWithFinishedStationsComplete) {
 
 TEST_F(Session, WriteFailuresAreReportedOnceInTheStationCausingThem) {
   // A closed standard output.
-  // Standard input stays open until the program ends, so that the failed
-  // write of the first prompt, not an end of input, ends it.
-  const Child closed = spawn();
-  close(closed.out);
+  // Standard output has no reader from the start and standard input stays
+  // open, so that the failed write of the first prompt, not an end of input,
+  // ends the program.
+  const Child closed = spawn(nullptr, 0, true);
   int raw = 0;
   waitpid(closed.pid, &raw, 0);
   close(closed.in);

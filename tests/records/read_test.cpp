@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "records/parse.h"
+#include "records/column_read.h"
+#include "records/convert.h"
 #include "records/input.h"
+#include "records/list_read.h"
 
 using records::Layout;
 using records::ReadStatus;

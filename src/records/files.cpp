@@ -337,6 +337,7 @@ void close_all() {
   } catch (const FatalError& e) {
     if (!first) first = e;
   }
+  units::forget_notes();
   if (first) throw *first;
 }
 
@@ -354,6 +355,12 @@ void flush_all() {
 bool was_missing(int unit) {
   const Unit* u = units::attached_unit(unit);
   return u != nullptr && u->missing;
+}
+
+long record_number(int unit) {
+  units::check_number(unit);
+  const Unit* u = units::attached_unit(unit);
+  return u != nullptr ? u->record_number : 0;
 }
 
 }  // namespace records

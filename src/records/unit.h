@@ -80,4 +80,8 @@ void console_write(Unit& u);
 std::optional<std::string_view> console_record(Unit& u);
 void console_close();
 
+// Forgets the notes about written files (fatal.h): at the start of a station
+// run and by close_all.
+void forget_notes();
+
 }  // namespace records::units

@@ -48,11 +48,9 @@ void warn_rest_ignored(int unit) {
   }
 }
 
-void warn_out_of_range(int unit, std::string_view text) {
-  const units::Unit& u = units::reader(unit);
-  warn(u.name, line_of(u.record_number) + std::string(text), Subject::Range);
+void forget_warnings() {
+  g_warned.clear();
+  units::forget_notes();
 }
-
-void forget_warnings() { g_warned.clear(); }
 
 }  // namespace records

@@ -20,10 +20,8 @@ void warn(std::string_view file, std::string_view text, Subject subject = Subjec
 // is ignored". Nothing for a read that ended with the file.
 void warn_rest_ignored(int unit);
 
-// The warning that the value read from the last record of the number is out
-// of range: "<file> line N: <text>".
-void warn_out_of_range(int unit, std::string_view text);
-
+// The start of a station run: the warnings given are forgotten, and so are
+// the notes about the files the last run wrote (fatal.h).
 void forget_warnings();
 
 }  // namespace records

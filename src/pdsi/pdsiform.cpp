@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "records/fatal.h"
 #include "records/files.h"
 #include "records/input.h"
 #include "records/numeric.h"
@@ -219,6 +220,7 @@ void pdsiform(std::string_view station_id) {
   // An empty series still empties the file, so that no earlier run's series
   // is read in its place.
   records::start_output(kSeriesUnit);
+  records::note_source(id + "-pdsiformat.csv", id + ".csv");
   for (std::size_t i = 0; i < s.size(); ++i) {
     records::write(kSeriesUnit, kSeriesRecord,
                    {s.year[i], s.doy[i], s.tmin[i], s.tmax[i], 0.0f, s.prcp[i]});

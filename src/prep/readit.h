@@ -6,11 +6,15 @@
 // daily precipitation per month from the first month of the data to December
 // of the last year, a row of gap values (-99.9) for every month that has no
 // precipitation record. Returns the data span: the year and month of the first
-// data record and of the last record read.
+// data record and of the last record read. Warns about a latitude outside -90
+// to 90 in the first data record, and when reading stops at a record that
+// cannot be read or is cut short.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace prep {
@@ -56,9 +60,27 @@ void walk_years(int first_year, int first_month, int last_year, Visit visit) {
 // year and 12 monthly totals in hundredths of an inch. Months before the
 // first or after the last month of the span are missing (kMissingMonth);
 // every other month, in calendar order, takes total(year, month).
+//
+// The table is noted as written from the file (records/fatal.h). A station or
+// total that does not fit its field (asterisks, which the SPI run cannot read
+// back) is noted as the cause of a fatal read of the table: the station with
+// the file, the first such total by origin(year, month, index), which names
+// the input value of the index-th total asked (0 the first), for example
+// "123456_PRCP.csv line 19: value 1e+11".
 inline constexpr int kMissingMonth = -9999;
-void write_monthly_table(int unit, int station, const DataSpan& span,
-                         const std::function<int(int year, int month)>& total);
+struct MonthSource {
+  std::string file;
+  std::function<int(int year, int month)> total;
+  std::function<std::string(int year, int month, std::size_t index)> origin;
+};
+void write_monthly_table(int unit, int station, const DataSpan& span, const MonthSource& source);
+
+// A value as diagnostics name it: the shortest text that reads back as it.
+std::string value_text(float v);
+
+// The comma-separated field (0 the first) of a record in which the first
+// asterisk stands (a value written that does not fit its field), or -1.
+std::ptrdiff_t unfit_field(std::string_view record);
 
 DataSpan readit(std::string_view station_id);
 

@@ -36,8 +36,14 @@ void spi_format_interp(std::string_view station_id, const DataSpan& span) {
   check_month_walk(monthly_name, span.first_year, span.first_month, span.last_year);
   records::open(kMonthlyUnit, monthly_name, records::Presence::MayBeMissing);
 
-  // Values inside the span, in hundredths of an inch, in file order.
-  std::vector<float> values;
+  // Values inside the span, in hundredths of an inch, in file order, with
+  // the value read and its line for a diagnostic.
+  struct Value {
+    float hundredths;
+    float inches;
+    long line;
+  };
+  std::vector<Value> values;
   int station = 0;  // of the last record read; 0 when none was
   for (int count = 0; count < kMaxMonthlyRecords; ++count) {
     int number = 0, other_int = 0, month = 0, year = 0;
@@ -48,7 +54,8 @@ void spi_format_interp(std::string_view station_id, const DataSpan& span) {
     if (status != records::ReadStatus::Ok) break;
     station = number;
     if (inside_span(year, month, span)) {
-      values.push_back(records::round_to_float(double(inches) * 100.0));
+      values.push_back({records::round_to_float(double(inches) * 100.0), inches,
+                        records::record_number(kMonthlyUnit)});
     }
   }
   if (records::was_missing(kMonthlyUnit))
@@ -61,10 +68,18 @@ void spi_format_interp(std::string_view station_id, const DataSpan& span) {
   // times 100 is stored as 52.999996) from losing a hundredth.
   constexpr float kLift = 0.1f;
   std::size_t next = 0;
-  write_monthly_table(kTableUnit, station, span, [&](int, int) {
-    return next < values.size() ? records::trunc_to_int(double(values[next++]) + double(kLift))
-                                : kMissingMonth;
-  });
+  const MonthSource source{
+      monthly_name,
+      [&](int, int) {
+        return next < values.size()
+                   ? records::trunc_to_int(double(values[next++].hundredths) + double(kLift))
+                   : kMissingMonth;
+      },
+      [&](int, int, std::size_t index) {
+        const Value& v = values[index];
+        return monthly_name + " line " + std::to_string(v.line) + ": value " + value_text(v.inches);
+      }};
+  write_monthly_table(kTableUnit, station, span, source);
   records::close(kTableUnit);
 }
 

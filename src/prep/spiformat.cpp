@@ -8,6 +8,7 @@
 
 #include "catalogue/catalogue.h"
 #include "prep/readit.h"
+#include "records/fatal.h"
 #include "records/files.h"
 #include "records/input.h"
 #include "records/numeric.h"
@@ -96,11 +97,17 @@ void spiformat(std::string_view station_id) {
   // row's own year and month are not looked at. A month left without a row
   // (reading stopped early) is missing.
   std::size_t next = 0;
+  const MonthSource source{fill_name,
+                           [&](int year, int month) {
+                             return next < rows.size() ? month_total(rows[next++], year, month)
+                                                       : kMissingMonth;
+                           },
+                           [&](int year, int month, std::size_t) {
+                             return records::source_of(fill_name) + ": the PRCP total of " +
+                                    std::to_string(month) + "/" + std::to_string(year);
+                           }};
   write_monthly_table(kTableUnit, station, {first_year, first_month, last_year, last_month},
-                      [&](int year, int month) {
-                        return next < rows.size() ? month_total(rows[next++], year, month)
-                                                  : kMissingMonth;
-                      });
+                      source);
   records::close(kTableUnit);
   records::close(kGapListUnit);
 }

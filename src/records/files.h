@@ -43,4 +43,9 @@ void flush_all();
 // read as empty).
 bool was_missing(int unit);
 
+// The number of the record (the line) of the attached file in which the last
+// read through the number ended; 0 before the first read or when nothing is
+// attached.
+long record_number(int unit);
+
 }  // namespace records

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "records/parse.h"
+#include "records/column_read.h"
+#include "records/convert.h"
 #include "records/input.h"
+#include "records/list_read.h"
 
 using records::Layout;
 using records::ReadStatus;
@@ -128,6 +130,9 @@ TEST(ColumnReading, CodesTakeTheirColumns) {
   EXPECT_EQ(b, 0);
   EXPECT_EQ(cols(" 1.5D+02", "D8.1", {x}), ReadStatus::Ok);
   EXPECT_EQ(x, 150.0);
+  // Only an F field has implied decimals; a D field without a point is whole.
+  EXPECT_EQ(cols("    1234", "D8.2", {x}), ReadStatus::Ok);
+  EXPECT_EQ(x, 1234.0);
 }
 
 TEST(ColumnReading, TextFieldsAndBadValues) {

@@ -8,6 +8,7 @@
 #include "records/input.h"
 #include "records/output.h"
 #include "records/text.h"
+#include "records/warnings.h"
 #include "support/tempdir.h"
 
 using namespace records;
@@ -202,4 +203,24 @@ TEST(Console, DialogueLines) {
             "\r\n");
   EXPECT_EQ(fatal_text([&] { must_read_list(kConsoleIn, {Target::text(id, 6)}); }),
             "read standard input: end of file");
+}
+
+// A fatal read of a file the program wrote names the input behind it: the
+// first cause noted, or else its source (an input written from another file
+// stands for that one); other operations keep their diagnostic. The notes
+// last until the next station run or close_all.
+TEST(FatalDiagnostics, ReadsOfWrittenFilesNameTheirInput) {
+  const auto read_c = [] { fatal("read", "c.csv", "end of file"); };
+  note_source("b.csv", "a.csv");
+  note_source("c.csv", "b.csv");
+  EXPECT_EQ(fatal_text(read_c), "read c.csv (from a.csv): end of file");
+  EXPECT_EQ(fatal_text([] { fatal("open", "c.csv", "no such file"); }), "open c.csv: no such file");
+  note_cause("c.csv", "a.csv line 5: value 1e+11 does not fit");
+  note_cause("c.csv", "a later cause");
+  EXPECT_EQ(fatal_text(read_c), "read a.csv line 5: value 1e+11 does not fit");
+  forget_warnings();
+  EXPECT_EQ(fatal_text(read_c), "read c.csv: end of file");
+  note_source("c.csv", "a.csv");
+  close_all();
+  EXPECT_EQ(fatal_text(read_c), "read c.csv: end of file");
 }

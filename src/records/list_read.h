@@ -1,9 +1,11 @@
-// Reading values out of the text of records: pure functions on the text, so
-// that they can be tested and fuzzed without files. Internal to the record
-// layer (units.cpp feeds them the records of a file).
+// List-directed reading of the text of records, fed one record at a time, and
+// the resolution of read targets that column reading shares. Pure functions
+// on the text, so that they can be tested and fuzzed without files. Internal
+// to the record layer (input.cpp feeds them the records of a file).
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,32 +15,8 @@
 
 namespace records::parse {
 
-// An integer value: an optional sign and decimal digits, nothing else, within
-// the 4-byte range.
-bool to_int(std::string_view text, int& value);
-
-// A real value: optional sign, digits with or without a decimal point, an
-// optional exponent (letter E or D in either case, optional sign, digits; or
-// a sign straight after the digits), or INF, INFINITY, NAN in any case after
-// an optional sign. Correctly rounded straight to the target type. A value
-// too large for the type is refused; one too small becomes a signed zero.
-// implied_decimals >= 0 places a decimal point that many digits from the
-// right of the digits when the text has none (column reading).
-bool to_real(std::string_view text, float& value, int implied_decimals = -1);
-bool to_real(std::string_view text, double& value, int implied_decimals = -1);
-
-// Column reading of one record. Each code takes exactly its w columns from
-// the current position (columns past the end of the record read as blanks);
-// nX and literal texts skip their columns. I, F, D fields ignore blanks and
-// read as zero when all blank. On Bad, *bad_field (when given) receives the
-// field's text.
-ReadStatus columns(std::string_view record, const Layout& layout, std::span<const Target> targets,
-                   std::string* bad_field = nullptr);
-
-// List-directed reading, fed one record at a time.
-
-// One target of a list-directed read, resolved once when the read starts:
-// where its elements are and what they are.
+// One target of a read, resolved once when the read starts: where its
+// elements are and what they are.
 struct ListPlace {
   enum Kind : unsigned char { Int, Float, Double, Text };
   Kind kind;
@@ -83,5 +61,52 @@ ListStep list_feed(ListState& state, std::string_view record);
 // up to a line end or its end): the scanner then stops at that byte without
 // checking the end of the record inside a value.
 ListStep list_feed_terminated(ListState& state, std::string_view record);
+
+// The position of a read among its resolved targets, kept in locals while a
+// record is read and handed back to the state at its end.
+class Cursor {
+ public:
+  explicit Cursor(ListState& st)
+      : st_(st), places_(st.places()), count_(st.place_count()), t_(st.target), e_(st.element) {
+    while (t_ < count_ && e_ >= places_[t_].length) {
+      ++t_;
+      e_ = 0;
+    }
+  }
+  bool done() const { return t_ >= count_; }
+  // The current target and its next element.
+  const ListPlace& place() const { return places_[t_]; }
+  std::size_t index() const { return e_; }
+  // On to the next element; false when every target is filled.
+  bool advance() {
+    if (++e_ < places_[t_].length) return true;
+    e_ = 0;
+    // Steps over empty spans.
+    do ++t_;
+    while (t_ < count_ && places_[t_].length == 0);
+    return t_ < count_;
+  }
+  // Hands the position back to the state; every return from a feed does.
+  ListStep leave(ListStep step) {
+    st_.target = t_;
+    st_.element = e_;
+    return step;
+  }
+
+ private:
+  ListState& st_;
+  const ListPlace* places_;
+  std::size_t count_;
+  std::size_t t_;
+  std::size_t e_;
+};
+
+// Blanks and tabs separate list-directed values and are ignored in column
+// fields.
+inline bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// A text value into a text target: a longer value keeps its leftmost
+// characters, a shorter one is padded with blanks on the right.
+void store_text(const ListPlace& place, std::string_view value);
 
 }  // namespace records::parse

@@ -27,6 +27,7 @@
 #include "records/output.h"
 #include "records/text.h"
 #include "records/warnings.h"
+#include "spei/spei.h"
 
 namespace driver {
 namespace {
@@ -75,9 +76,7 @@ void write_options_file(std::string_view id, const catalogue::Choices& choices) 
 // specified run.
 void extended_indices(std::string_view id, const catalogue::Choices& choices,
                       const catalogue::YearRange& reference) {
-  (void)id;
-  (void)choices;
-  (void)reference;
+  spei::spei(id, choices, reference);
 }
 
 }  // namespace

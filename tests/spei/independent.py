@@ -195,7 +195,7 @@ for m in (0, 4, 10):
     print('  SPI:', ', '.join(spi))
 
 # ---------------------------------------------------------------- unbiased L-moments
-xs = sorted(Fraction(v) for v in ('3.25', '-1.5', '0.75', '7', '2', '2', '11.125'))
+xs = sorted(Fraction(v) for v in ('3.25', '0.5', '0.75', '7', '2', '2', '11.125'))
 n = len(xs)
 b = []
 for r in range(4):

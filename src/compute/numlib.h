@@ -1,6 +1,6 @@
 // The SPI engine's numerical library: sorting, sample L-moments, the Pearson
-// type III fit and distribution function, the incomplete gamma ratio and the
-// standard normal quantile. All arithmetic is in 8-byte reals. Failures are
+// type III and gamma fits and distribution functions, the incomplete gamma
+// ratio and the standard normal quantile. All arithmetic is in 8-byte reals. Failures are
 // reported through a flag (0 success, 1 failure) and one message line on
 // standard output; none of them stops the program.
 #pragma once

@@ -11,6 +11,9 @@
 // it) on one station; counters give its peak resident memory and its time.
 // ProcessRatio/<years>: the real program as a process against the floor
 // program as a process (see below).
+// ExtendedRatio/<years>: the real program with --extended against the plain
+// run of the same station, both as processes, back to back.
+// SpeiStage/<years>: the SPEI stage alone on a generated water balance.
 // 1389 years make the largest daily file a run reads in full (50000 records).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -29,6 +32,7 @@
 #include "driver/driver.h"
 #include "records/console.h"
 #include "records/files.h"
+#include "spei/spei.h"
 #include "station_gen.h"
 
 namespace {
@@ -231,7 +235,65 @@ void ProcessRatio(benchmark::State& state) {
   state.counters["ratio"] = ratios[ratios.size() / 2];
 }
 BENCHMARK(ProcessRatio)->Arg(120)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(30);
+
+// ExtendedRatio/<years>: the CPU time (user and system) of "drought -x ID"
+// against "drought ID" on one station, run one after the other; the counters
+// give the least CPU time of each and the median of the ratios of the pairs.
+// The budget: the extended run costs at most 25 % more (ratio 1.25).
+void ExtendedRatio(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  Scratch scratch("extended" + std::to_string(years));
+  const std::string id = station_id(years);
+  bench_support::write_station(scratch.dir, id, 1901, years, 42);
+  spill("replies", "");
+  const std::vector<std::string> plain_argv{DROUGHT_EXECUTABLE, "-q", id};
+  const std::vector<std::string> extended_argv{DROUGHT_EXECUTABLE, "-q", "-x", id};
+  struct rusage usage {};
+  double plain = 1e9, extended = 1e9;
+  std::vector<double> ratios;
+  for (auto _ : state) {
+    if (!run_process(extended_argv, "replies", usage)) {
+      state.SkipWithError("the extended run did not run to its end");
+      return;
+    }
+    const double t = cpu_seconds(usage);
+    state.SetIterationTime(t);
+    extended = std::min(extended, t);
+    if (!run_process(plain_argv, "replies", usage)) {
+      state.SkipWithError("the plain run did not run to its end");
+      return;
+    }
+    plain = std::min(plain, cpu_seconds(usage));
+    ratios.push_back(t / cpu_seconds(usage));
+  }
+  std::sort(ratios.begin(), ratios.end());
+  state.counters["plain_ms"] = plain * 1000.0;
+  state.counters["extended_ms"] = extended * 1000.0;
+  state.counters["ratio"] = ratios[ratios.size() / 2];
+}
+BENCHMARK(ExtendedRatio)->Arg(120)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(30);
 #endif
+
+// SpeiStage/<years>: the SPEI stage on a generated water balance of that many
+// years (the share of the extended run that is the SPEI's).
+void SpeiStage(benchmark::State& state) {
+  const int years = static_cast<int>(state.range(0));
+  Scratch scratch("spei" + std::to_string(years));
+  std::string text = "YEAR,MONTH,P,PE,ET,R,RO,L,PHAT,D,Z\r\n";
+  char line[128];
+  for (int k = 0; k < 12 * years; ++k) {
+    const int m = k % 12 + 1;
+    std::snprintf(line, sizeof line, "%4d,%2d,%8.2f,%8.2f,0,0,0,0,0,0,0\r\n", 1901 + k / 12, m,
+                  (k * 7919 % 1009) / 5.0, 20.0 + 10.0 * m - (m > 6 ? 18.0 * (m - 6) : 0.0));
+    text += line;
+  }
+  spill("900120-water-balance.csv", text);
+  std::string console;
+  records::set_console_sink(&console);
+  for (auto _ : state) spei::spei("900120", {}, catalogue::kAllYears);
+  records::set_console_sink(nullptr);
+}
+BENCHMARK(SpeiStage)->Arg(120)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(StationRun)->Arg(60)->Arg(120)->Unit(benchmark::kMillisecond);
 BENCHMARK(IoFloor)->Arg(60)->Arg(120)->Unit(benchmark::kMillisecond);

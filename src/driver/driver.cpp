@@ -12,6 +12,7 @@
 #include "driver/options.h"
 #include "driver/reference.h"
 #include "driver/session.h"
+#include "events/events.h"
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
@@ -75,9 +76,8 @@ void write_options_file(std::string_view id, const catalogue::Choices& choices) 
 // specified run.
 void extended_indices(std::string_view id, const catalogue::Choices& choices,
                       const catalogue::YearRange& reference) {
-  (void)id;
-  (void)choices;
   (void)reference;
+  events::events(id, choices);
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ namespace {
 // from the spares of earlier files and are used again.
 constexpr std::size_t kBlock = 1 << 16;
 constexpr std::string_view kRecordEnd = "\r\n";
+constexpr std::string_view kTidyLineEnd = "\n";
 constexpr std::string_view kStdinName = "standard input";
 constexpr std::string_view kStdoutName = "standard output";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
@@ -235,11 +236,11 @@ void start_writing(Unit& u) {
 }
 
 template <class Emit>
-void write_record(int unit, bool end_record, Emit emit) {
+void write_record(int unit, bool end_record, Emit emit, std::string_view record_end = kRecordEnd) {
   Unit& u = writer(unit);
   start_writing(u);
   emit(u.buffer);
-  if (end_record) u.buffer += kRecordEnd;
+  if (end_record) u.buffer += record_end;
   u.record_open = !end_record;
   if (u.console || u.buffer.size() >= kBlock) flush(u);
 }
@@ -436,6 +437,12 @@ void write_open(int unit, const Layout& layout, std::initializer_list<Arg> value
 
 void write_list(int unit, std::initializer_list<Arg> values) {
   write_record(unit, true, [&](std::string& out) { emit::list_record(out, values); });
+}
+
+void write_lf(int unit, const Layout& layout, std::initializer_list<Arg> values) {
+  write_record(
+      unit, true, [&](std::string& out) { emit::layout_record(out, layout, values); },
+      kTidyLineEnd);
 }
 
 ReadStatus read_list(int unit, std::initializer_list<Target> targets) {

@@ -1,8 +1,8 @@
-#include "records/layout.h"
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+
+#include "records/layout.h"
 
 using records::Item;
 using records::Layout;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "records/input.h"
 #include "records/parse.h"
+#include "records/input.h"
 
 using records::Layout;
 using records::ReadStatus;

@@ -1,6 +1,6 @@
-#include "records/text.h"
-
 #include <gtest/gtest.h>
+
+#include "records/text.h"
 
 using namespace records;
 

@@ -13,6 +13,7 @@
 #include "driver/reference.h"
 #include "driver/session.h"
 #include "events/events.h"
+#include "events/needed.h"
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
@@ -76,8 +77,8 @@ void write_options_file(std::string_view id, const catalogue::Choices& choices) 
 // specified run.
 void extended_indices(std::string_view id, const catalogue::Choices& choices,
                       const catalogue::YearRange& reference) {
-  (void)reference;
   events::events(id, choices);
+  events::needed(id, choices, reference);
 }
 
 }  // namespace

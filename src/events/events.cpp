@@ -25,18 +25,11 @@ struct SeriesSpec {
   int column;
 };
 
-// The SPI-like periods of the events and their columns in the files with one
-// column per accumulation period (1, 2, 3, 6, 9, 12, 24 months).
-constexpr std::array<int, 3> kEventPeriods{3, 6, 12};
-constexpr std::array<int, 3> kEventColumns{2, 3, 5};
-static_assert(catalogue::kPeriodMonths[2] == 3 && catalogue::kPeriodMonths[3] == 6 &&
-              catalogue::kPeriodMonths[5] == 12);
-
 // The SPI-like series of 3, 6 and 12 months, their columns after offset.
 void add_periods(std::vector<SeriesSpec>& out, std::string_view index, std::string_view series,
                  int offset) {
-  for (std::size_t k = 0; k < kEventPeriods.size(); ++k)
-    out.push_back({index, kEventPeriods[k], series, offset + kEventColumns[k]});
+  for (std::size_t k = 0; k < kDroughtPeriods.size(); ++k)
+    out.push_back({index, kDroughtPeriods[k], series, offset + kDroughtColumns[k]});
 }
 
 const char* ended_by_name(EndedBy e) {

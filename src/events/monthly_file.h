@@ -4,6 +4,7 @@
 // them to two decimals, so that a value of -1.00 lies at a threshold of -1.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <limits>
 #include <optional>
@@ -24,6 +25,14 @@ inline constexpr std::size_t kMaxMonths = 12 * catalogue::kLongestRecordYears;
 
 // The most values a record carries (the combined SPI table).
 inline constexpr int kMaxColumns = 2 * catalogue::kPeriods;
+
+// The accumulation periods of the events and of the needed precipitation, and
+// their columns in the files with one column per period (1, 2, 3, 6, 9, 12, 24
+// months).
+inline constexpr std::array<int, 3> kDroughtPeriods{3, 6, 12};
+inline constexpr std::array<int, 3> kDroughtColumns{2, 3, 5};
+static_assert(catalogue::kPeriodMonths[2] == 3 && catalogue::kPeriodMonths[3] == 6 &&
+              catalogue::kPeriodMonths[5] == 12);
 
 struct FileShape {
   bool header = false;           // the first record is a header line

@@ -5,14 +5,14 @@
 #include "events/monthly_file.h"
 
 namespace events {
-namespace {
 
-// A value in hundredths against a threshold in units: the quotient is the
-// nearest 8-byte real to the written value, so a threshold written with two
-// decimals compares exactly.
+// The quotient is the nearest 8-byte real to the written value, so a
+// threshold written with two decimals compares exactly.
 bool at_or_below(int hundredths, double threshold) {
   return hundredths != kNoValue && static_cast<double>(hundredths) / 100.0 <= threshold;
 }
+
+namespace {
 
 // The event beginning at first: its months run while the values stay at or
 // below the end threshold.

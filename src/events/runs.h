@@ -30,6 +30,9 @@ struct Event {
   std::size_t peak_month = 0;  // the first month holding it
 };
 
+// Whether a value in hundredths (kNoValue: no) lies at or below a threshold.
+bool at_or_below(int hundredths, double threshold);
+
 // The events of a series of values in hundredths (kNoValue where missing), in
 // time order.
 std::vector<Event> find_events(std::span<const int> values, const Thresholds& thresholds);

@@ -35,6 +35,18 @@ void pelpe3(const std::array<double, 3>& xmom, std::array<double, 3>& para, int&
 // one message line, returns missing widened).
 double cdfpe3(double x, const std::array<double, 3>& para, int& ifail, float missing);
 
+// Two-parameter gamma (shape, scale) of the ascending positive sample
+// x[0..n-1] by Thom's (1958) maximum-likelihood approximation: A = ln(mean) -
+// mean(ln x), shape = (1 + sqrt(1 + 4A/3)) / (4A), scale = mean / shape; the
+// third parameter is 0. n is cut to x.size(). Failure (flag 1, one message
+// line, zero parameters): n < 3; all values equal or A not positive.
+void pelgam(std::span<const double> x, int n, std::array<double, 3>& para, int& ifail);
+
+// Gamma distribution function at x (0 for x <= 0) through gamind; refuses a
+// shape or scale that is not positive (flag 1, one message line, returns
+// missing widened).
+double cdfgam(double x, const std::array<double, 3>& para, int& ifail, float missing);
+
 // Regularized lower incomplete gamma ratio P(alpha, x); g = lnGamma(alpha).
 // Power series, continued fraction for x > 1 and x >= alpha, Hill's
 // approximation for alpha > 10000. alpha <= 0 or x < 0: message, result 0;

@@ -1,9 +1,9 @@
-#include "catalogue/catalogue.h"
 #include "compute/spicompute.h"
 
 #include <algorithm>
 #include <cstdint>
 
+#include "catalogue/catalogue.h"
 #include "compute/spipe3.h"
 #include "records/fatal.h"
 #include "records/files.h"
@@ -15,6 +15,9 @@
 namespace compute {
 
 namespace {
+
+constexpr float kSpiFill = catalogue::kMissingSpi;
+constexpr float kTableMissing = static_cast<float>(catalogue::kMissingMonth);
 
 const records::Layout kParameterRecord{"I6.6,I3,I3,6F13.8,2I5,F5.3"};
 const records::Layout kSpiRecord{"I6.6,I5,12F7.2"};
@@ -35,7 +38,10 @@ int year_of(int first_year, int slot) {
 
 // Rows of one period from the year of its first SPI value to that of its last.
 void write_rows(int k, int station, int first_year, const SpiPeriod& r) {
-  const int spi_unit = 10 * k + 2, prob_unit = 10 * k + 3, accum_unit = 10 * k + 4;
+  using catalogue::SpiKind;
+  const int spi_unit = catalogue::spi_unit(k, SpiKind::Values);
+  const int prob_unit = catalogue::spi_unit(k, SpiKind::Probabilities);
+  const int accum_unit = catalogue::spi_unit(k, SpiKind::Sums);
   const auto is_value = [](float v) { return v != kSpiFill; };
   const auto first = std::find_if(r.spi.begin(), r.spi.end(), is_value);
   if (first == r.spi.end()) {
@@ -122,7 +128,8 @@ FitSlots fit_slots(int first_year, const catalogue::YearRange& reference) {
                   static_cast<int>(slot_of(reference.last) + 11)};
 }
 
-void spicompute(std::string_view file_arg, int first_year, const catalogue::YearRange& reference) {
+void spicompute(std::string_view file_arg, int first_year, const catalogue::Choices& choices,
+                const catalogue::YearRange& reference) {
   const FitSlots fit = fit_slots(first_year, reference);
   records::open(kTableUnit, catalogue::trim_name(file_arg), records::Presence::MustExist);
   std::array<float, kSpiSlots> series;
@@ -132,14 +139,14 @@ void spicompute(std::string_view file_arg, int first_year, const catalogue::Year
     int station = 0;
     read(kListHundredths, series, kTableUnit, kSpiFill, kTableMissing, first_year, kSpiYears,
          station, end_flag);
-    for (int k = 1; k <= static_cast<int>(kNrun.size()); ++k) {
-      const int nrun = kNrun[static_cast<std::size_t>(k - 1)];
-      spipe3(nrun, series, kSpiFill, kSpiYears, result, fit);
+    for (int k = 1; k <= catalogue::kPeriods; ++k) {
+      const int nrun = catalogue::kPeriodMonths[static_cast<std::size_t>(k - 1)];
+      spipe3(nrun, series, kSpiFill, kSpiYears, result, fit, choices);
       for (int m = 0; m < 12; ++m) {
         const std::size_t c = static_cast<std::size_t>(m);
         const auto& l = result.lmom[c];
         const auto& p = result.para[c];
-        records::write(10 * k + 1, kParameterRecord,
+        records::write(catalogue::spi_unit(k, catalogue::SpiKind::Parameters), kParameterRecord,
                        {station, nrun, m + 1, l[0], l[1], l[2], p[0], p[1], p[2], result.count[c],
                         result.positive[c], result.pzero[c]});
       }

@@ -16,25 +16,26 @@
 #include <span>
 #include <string_view>
 
-#include "compute/spipe3.h"
+#include "catalogue/choices.h"
 #include "catalogue/years.h"
+#include "compute/spipe3.h"
 
 namespace compute {
 
-// The accumulation periods in months, in the order of every SPI file.
-inline constexpr std::array<int, 7> kNrun{1, 2, 3, 6, 9, 12, 24};
-
+// The periods are catalogue::kPeriodMonths; the SPI files' fill value and
+// missing marker is catalogue::kMissingSpi, a missing month of the table
+// catalogue::kMissingMonth.
 inline constexpr int kTableUnit = 10;
-inline constexpr float kSpiFill = -99.0f;         // fill value and missing marker
-inline constexpr float kTableMissing = -9999.0f;  // missing month in the table
 
 // Input code of `read`: a list-directed monthly table of integer hundredths,
 // the only form the SPI run reads.
 inline constexpr int kListHundredths = 1;
 
-// reference: the years whose sums are fitted (every year by default); the
-// fitted distributions transform every year.
-void spicompute(std::string_view file_arg, int first_year,
+// choices: the L-moment estimator and the distribution of the fits (the
+// reference years of the choices are not used here). reference: the years
+// whose sums are fitted (every year by default); the fitted distributions
+// transform every year.
+void spicompute(std::string_view file_arg, int first_year, const catalogue::Choices& choices,
                 const catalogue::YearRange& reference = catalogue::kAllYears);
 
 // The slots of the series (first slot: January of first_year) that lie in the

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
+#include "compute/fit.h"
 #include "compute/numlib.h"
 #include "records/numeric.h"
 
@@ -25,26 +27,13 @@ int sample_step(int nrun) {
   return static_cast<int>(std::min<std::int64_t>((std::int64_t{nrun} + 11) / 12 * 12, kSpiSlots));
 }
 
-}  // namespace
+using Sums = std::array<double, kSpiSlots>;
 
-void spipe3(int nrun, std::span<const float> series, float missing, int nyears, SpiPeriod& out,
-            FitSlots fit) {
-  const double miss = missing;
-  nyears = std::clamp(nyears, 0, std::min<int>(kSpiYears, static_cast<int>(series.size() / 12)));
-  const int nslots = 12 * nyears;
-
-  out = SpiPeriod{};
-  out.spi.fill(missing);
-  out.prob.fill(missing);
-  out.accum.fill(missing);
-  if (nrun < 1) {
-    out.pzero.fill(std::numeric_limits<float>::quiet_NaN());
-    return;
-  }
-
-  // Accumulated sums in 8 bytes, slot index 0-based (slot i + 1 of the series).
-  std::array<double, kSpiSlots> sums;
-  sums.fill(miss);
+// Sums of nrun months ending in each slot (8 bytes; the missing marker where a
+// month of the window is missing), also stored as 4-byte values in out.accum.
+void accumulate(int nrun, std::span<const float> series, float missing, int nslots, Sums& sums,
+                SpiPeriod& out) {
+  sums.fill(static_cast<double>(missing));
   for (int i = nrun - 1; i < nslots; ++i) {
     double sum = 0.0;
     bool complete = true;
@@ -60,82 +49,81 @@ void spipe3(int nrun, std::span<const float> series, float missing, int nyears, 
       out.accum[static_cast<std::size_t>(i)] = records::round_to_float(sum);
     }
   }
+}
 
-  // Fit each calendar month to the positive sums that end in it.
+// Fits each calendar month to the sums that end in it, in the order of the
+// calendar months from that of the first sum (the order of the messages).
+void fit_months(int nrun, int nslots, const Sums& sums, double miss, FitSlots fit,
+                const catalogue::Choices& choices, std::array<MonthFit, 12>& fits, SpiPeriod& out) {
   const int step = sample_step(nrun);
   const int lead = std::min(nrun, nslots + 1) - 1;  // slots before the first sum
-  std::array<double, kSpiYears + 1> sample{};
-  std::array<double, kSpiYears + 1> sorted{};
+  std::vector<double> sample;
   for (int m0 = 0; m0 < 12; ++m0) {
-    const int first = lead + m0;  // 0-based slot of the first candidate
-    const int c = ((nrun - 1) % 12 + m0) % 12;
-    int n = 0, zeros = 0, npos = 0;
-    for (int s = first; s < nslots;) {
+    const std::size_t c = static_cast<std::size_t>(((nrun - 1) % 12 + m0) % 12);
+    sample.clear();
+    for (int s = lead + m0; s < nslots;) {
       const double v = sums[static_cast<std::size_t>(s)];
       if (v == miss) {
         s += 12;
         continue;
       }
-      if (s < fit.first || s > fit.last) {  // a window outside the reference years
-        s += step;
-        continue;
-      }
-      ++n;
-      if (v > 0.0) {
-        if (npos < static_cast<int>(sample.size())) sample[static_cast<std::size_t>(npos++)] = v;
-      } else {
-        ++zeros;
-      }
+      // A window outside the reference years is stepped over, not counted.
+      if (s >= fit.first && s <= fit.last) sample.push_back(v);
       s += step;
     }
-    // z / n of two integers rounded to 4 bytes; 0/0 (no sum at all) is a NaN.
-    out.pzero[static_cast<std::size_t>(c)] =
-        n == 0 ? std::numeric_limits<float>::quiet_NaN()
-               : static_cast<float>(zeros) / static_cast<float>(n);
-    out.count[static_cast<std::size_t>(c)] = n;
-    out.positive[static_cast<std::size_t>(c)] = npos;
-
-    // The flags are not looked at: a failed fit leaves zero parameters, which
-    // the distribution function refuses slot by slot below.
-    int ifail = 0;
-    std::array<double, 3>& lmom = out.lmom[static_cast<std::size_t>(c)];
-    sort(sample, sorted, npos, nyears);
-    samlmr(sorted, npos, lmom, kPlottingA, kPlottingB, ifail);
-    pelpe3(lmom, out.para[static_cast<std::size_t>(c)], ifail);
+    fits[c] = fit_month(sample, choices);
+    const MonthFit& f = fits[c];
+    out.lmom[c] = f.lmom;
+    out.para[c] = f.para;
+    if (f.distribution == catalogue::SpiDistribution::Gamma) out.para[c][2] = f.p_zero;
+    out.count[c] = static_cast<int>(sample.size());
+    out.positive[c] = static_cast<int>(
+        std::count_if(sample.begin(), sample.end(), [](double v) { return v > 0.0; }));
+    out.pzero[c] = static_cast<float>(f.p_zero);  // exact: a 4-byte quotient
   }
+}
 
-  // The distribution function of every slot with a sum, under its calendar
-  // month's parameters (message lines come out in slot order).
-  std::array<int, kSpiSlots> months;
-  std::array<int, kSpiSlots> slots;
-  std::array<double, kSpiSlots> f;
-  std::array<int, kSpiSlots> flags;
-  std::size_t count = 0;
+// The mixed probability of every slot with a sum under its calendar month's
+// fit, clipped, and its normal quantile. Message lines come out in slot order;
+// the quantile writes none (p lies in [0.001, 0.999]).
+void transform(int nrun, int nslots, const Sums& sums, double miss,
+               const std::array<MonthFit, 12>& fits, SpiPeriod& out) {
+  const double low = static_cast<double>(kProbLow);
+  const double high = static_cast<double>(kProbHigh);
   for (int i = nrun - 1; i < nslots; ++i) {
     const std::size_t slot = static_cast<std::size_t>(i);
     if (sums[slot] == miss) continue;
-    months[count] = i % 12;
-    slots[count] = i;
-    f[count] =
-        cdfpe3(sums[slot], out.para[static_cast<std::size_t>(i % 12)], flags[count], missing);
-    ++count;
-  }
-
-  // Mixed probability p = z + (1 - z) F(sum), clipped, and its normal quantile.
-  // The quantile writes nothing here: p lies in [0.001, 0.999] or is a NaN.
-  const double low = static_cast<double>(kProbLow);
-  const double high = static_cast<double>(kProbHigh);
-  for (std::size_t k = 0; k < count; ++k) {
-    if (flags[k] != 0) continue;
-    const std::size_t slot = static_cast<std::size_t>(slots[k]);
-    const std::size_t c = static_cast<std::size_t>(months[k]);
-    const double z = static_cast<double>(out.pzero[c]);
-    double p = z + (1.0 - z) * f[k];
+    const MonthFit& fit = fits[slot % 12];
+    double p = cdf_month(fit, sums[slot]);
+    if (!fit.ok) continue;
     if (p > high) p = high;
     if (p < low) p = low;
     out.prob[slot] = records::round_to_float(p);
     out.spi[slot] = records::round_to_float(quastn(p));
   }
+}
+
+}  // namespace
+
+void spipe3(int nrun, std::span<const float> series, float missing, int nyears, SpiPeriod& out,
+            FitSlots fit, const catalogue::Choices& choices) {
+  const double miss = missing;
+  nyears = std::clamp(nyears, 0, std::min<int>(kSpiYears, static_cast<int>(series.size() / 12)));
+  const int nslots = 12 * nyears;
+
+  out = SpiPeriod{};
+  out.spi.fill(missing);
+  out.prob.fill(missing);
+  out.accum.fill(missing);
+  if (nrun < 1) {
+    out.pzero.fill(std::numeric_limits<float>::quiet_NaN());
+    return;
+  }
+  Sums sums;
+  accumulate(nrun, series, missing, nslots, sums, out);
+  std::array<MonthFit, 12> fits;
+  fit_months(nrun, nslots, sums, miss, fit, choices, fits, out);
+  transform(nrun, nslots, sums, miss, fits, out);
 }
 
 }  // namespace compute

@@ -10,10 +10,13 @@
 #include <array>
 #include <span>
 
+#include "catalogue/catalogue.h"
+#include "catalogue/choices.h"
+
 namespace compute {
 
 // Capacities of the SPI engine: 120 years of 12 months.
-inline constexpr int kSpiYears = 120;
+inline constexpr int kSpiYears = catalogue::kSpiYears;
 inline constexpr int kSpiSlots = 12 * kSpiYears;
 
 // Plotting-position parameters of the L-moment fit. A is a negative zero and B
@@ -28,7 +31,8 @@ inline constexpr double kPlottingB = 1.0e-30;
 // transform does not reach hold the missing marker.
 struct SpiPeriod {
   std::array<std::array<double, 3>, 12> lmom{};  // lambda1, lambda2, tau3
-  std::array<std::array<double, 3>, 12> para{};  // mean, standard deviation, skewness
+  std::array<std::array<double, 3>, 12> para{};  // mean, standard deviation, skewness (gamma:
+                                                 // shape, scale, probability of zero)
   std::array<int, 12> count{};                   // non-missing sums
   std::array<int, 12> positive{};                // positive sums (the fit sample)
   std::array<float, 12> pzero{};                 // probability of zero
@@ -49,7 +53,10 @@ struct FitSlots {
 // SPI of period length nrun (1 to 72 months; longer periods step by whole
 // multiples of 12 months) over the first 12 * nyears slots of series.
 // nyears is limited to kSpiYears and to the length of series.
+// choices: the L-moment estimator and the distribution of the fit (see
+// fit_month); a gamma fit's parameter records hold shape, scale and the
+// probability of zero in para.
 void spipe3(int nrun, std::span<const float> series, float missing, int nyears, SpiPeriod& out,
-            FitSlots fit = {});
+            FitSlots fit = {}, const catalogue::Choices& choices = {});
 
 }  // namespace compute

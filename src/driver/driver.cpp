@@ -48,8 +48,8 @@ void monthly_indices(const std::string& table_arg, const catalogue::YearRange& r
 // restart with every run are closed by name between the two.
 void spi_run(std::string_view id, const catalogue::FileRow& table,
              const catalogue::FileRow& results, const prep::DataSpan& span,
-             const catalogue::YearRange& reference) {
-  compute::spicompute(catalogue::file_arg(id, table.suffix), span.first_year, reference);
+             const catalogue::Choices& choices, const catalogue::YearRange& reference) {
+  compute::spicompute(catalogue::file_arg(id, table.suffix), span.first_year, choices, reference);
   compute::close_spi_run_files();
   session::safe_point();
   compute::read_data(catalogue::file_arg(id, results.suffix), span.first_year, span.last_year);
@@ -95,10 +95,10 @@ void station_run(std::string_view id, const catalogue::Choices& choices) {
   prep::spiformat(id);
   safe_point();
 
-  spi_run(id, catalogue::kObservedTable, catalogue::kSpiResults, span, reference);
+  spi_run(id, catalogue::kObservedTable, catalogue::kSpiResults, span, choices, reference);
   prep::spi_format_interp(id, span);
   safe_point();
-  spi_run(id, catalogue::kInterpolatedTable, catalogue::kSpiResultsInt, span, reference);
+  spi_run(id, catalogue::kInterpolatedTable, catalogue::kSpiResultsInt, span, choices, reference);
 
   compare::combine(id);
   safe_point();

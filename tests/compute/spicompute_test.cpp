@@ -45,7 +45,7 @@ std::string table(int station, int y0, int y1, const std::function<int(int, int)
 int wet(int y, int m) { return 40 + (37 * y + 53 * m) % 300; }
 
 void run_spi(const std::string& name, int first_year) {
-  compute::spicompute(catalogue::file_arg(name.substr(0, 6), name.substr(6)), first_year);
+  compute::spicompute(catalogue::file_arg(name.substr(0, 6), name.substr(6)), first_year, {});
 }
 
 struct SpiRun : testing_support::TempDir {
@@ -66,7 +66,7 @@ TEST(TableReader, ReadsOneStationBlockIntoSlots) {
   std::array<float, compute::kSpiSlots> series;
   series.fill(1.0f);
   int station = -1, end = -1;
-  compute::read(compute::kListHundredths, series, 10, kFill, compute::kTableMissing, 1950,
+  compute::read(compute::kListHundredths, series, 10, kFill, static_cast<float>(catalogue::kMissingMonth), 1950,
                 compute::kSpiYears, station, end);
   EXPECT_EQ(station, 7);
   EXPECT_EQ(end, 0);
@@ -86,7 +86,7 @@ TEST(TableReader, ReadsOneStationBlockIntoSlots) {
   for (std::size_t i = 13; i < last; ++i) ASSERT_EQ(series[i], kFill) << i;
 
   // The next block starts with the record that ended this one.
-  compute::read(compute::kListHundredths, series, 10, kFill, compute::kTableMissing, 1950,
+  compute::read(compute::kListHundredths, series, 10, kFill, static_cast<float>(catalogue::kMissingMonth), 1950,
                 compute::kSpiYears, station, end);
   EXPECT_EQ(station, 8);
   EXPECT_EQ(end, 1);

@@ -44,7 +44,7 @@ std::string call(const std::string& stages) {
       if (s == "spiformat")
         prep::spiformat(kId);
       else if (s == "spicompute")
-        compute::spicompute(table, 1950);
+        compute::spicompute(table, 1950, {});
       else if (s == "percentnormal")
         indices::percentnormal(table);
       else if (s == "computeedi")

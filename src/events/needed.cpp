@@ -45,18 +45,18 @@ struct Table {
 
 Table read_table(std::string_view id, const catalogue::FileRow& row) {
   Table t;
-  t.months.assign(kMaxMonths, compute::kSpiFill);
+  t.months.assign(kMaxMonths, catalogue::kMissingSpi);
   records::open(kTableUnit, catalogue::file_name(id, row.suffix));
   int station = 0, end_flag = 0;
   std::array<int, 12> totals{};
   if (records::read_list(kTableUnit, {station, t.first_year, std::span<int>(totals)}) ==
       records::ReadStatus::Ok) {
     records::step_back(kTableUnit);
-    compute::read(compute::kListHundredths, t.months, kTableUnit, compute::kSpiFill,
-                  compute::kTableMissing, t.first_year, catalogue::kLongestRecordYears, station,
-                  end_flag);
+    compute::read(compute::kListHundredths, t.months, kTableUnit, catalogue::kMissingSpi,
+                  static_cast<float>(catalogue::kMissingMonth), t.first_year,
+                  catalogue::kLongestRecordYears, station, end_flag);
     for (std::size_t i = t.months.size(); i-- > 0;)
-      if (t.months[i] != compute::kSpiFill) {
+      if (t.months[i] != catalogue::kMissingSpi) {
         t.last = static_cast<long long>(i);
         break;
       }
@@ -73,7 +73,7 @@ std::optional<double> window_sum(const Table& t, long long s, int n) {
   double sum = 0.0;
   for (long long j = s; j > s - n; --j) {
     const float v = t.months[static_cast<std::size_t>(j)];
-    if (v == compute::kSpiFill) return std::nullopt;
+    if (v == catalogue::kMissingSpi) return std::nullopt;
     sum += static_cast<double>(v);
   }
   return sum;

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "events/csv_rows.h"
 #include "support/tempdir.h"
 
 using testing_support::read_file;
@@ -19,22 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 const fs::path kData = fs::path(DROUGHT_TEST_DATA_DIR) / "events" / "data";
-
-std::vector<std::vector<std::string>> rows_of(const std::string& text) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    std::vector<std::string> fields(1);
-    for (char c : line) {
-      if (c == ',')
-        fields.emplace_back();
-      else
-        fields.back().push_back(c);
-    }
-    rows.push_back(fields);
-  }
-  return rows;
-}
 
 // NEED01 in a fresh directory: 15 years to September 2015. The observed SPI-3
 // at September 2015 is -1.20, its SPI-6 -0.50 (above the start: no rows); the
@@ -73,7 +57,7 @@ TEST(NeededPrecipitation, InverseOfTheFittedDistributionAndAlreadyReached) {
       {"interpolated", "3", "-1.0", "2015-12", 4.4574344, 65.626335, 0.84134475},
       {"interpolated", "3", "0.0", "2015-12", 6.0059468, 88.424919, 0.5},
   };
-  const auto rows = rows_of(read_file("NEED01-needed.csv"));
+  const auto rows = events_testing::csv_rows(read_file("NEED01-needed.csv"));
   ASSERT_EQ(rows.size(), std::size(expected) + 1);
   EXPECT_EQ(rows[0][0], "station");
   for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -104,7 +88,7 @@ TEST(NeededPrecipitation, FailedFitsAndNoDrought) {
   write_file("NEED01-spiformat.csv", table);
   fs::remove("NEED01-spi-interpolated.csv");
   events::needed("NEED01", catalogue::Choices{}, catalogue::kAllYears);
-  const auto rows = rows_of(read_file("NEED01-needed.csv"));
+  const auto rows = events_testing::csv_rows(read_file("NEED01-needed.csv"));
   ASSERT_EQ(rows.size(), 7u);
   EXPECT_NE(rows[2][6], "");
   EXPECT_NE(rows[2][8], "");

@@ -5,10 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
+#include "compute/spicompute.h"
+#include "compute/spipe3.h"
 #include "events/csv_rows.h"
+#include "records/files.h"
+#include "records/numeric.h"
 #include "support/tempdir.h"
 
 using testing_support::read_file;
@@ -101,4 +107,43 @@ TEST(NeededPrecipitation, FailedFitsAndNoDrought) {
   EXPECT_EQ(read_file("NEED01-needed.csv"),
             "station,series,period,horizon,target,month,inches,mm,percent_of_normal,"
             "probability\n");
+}
+
+// The SPI run itself, with the gamma distribution and reference years that
+// leave out 2015: the total R of an observed row put into months T+1 .. T+h
+// (all of it in T+h) gives the SPI of 3 months at T+h the row's target, to
+// the rounding of R to 0.01 inch.
+TEST(NeededPrecipitation, BringsTheSpiOfTheSpiRunToTheTarget) {
+  TempDir dir;
+  copy_station();
+  catalogue::Choices gamma;
+  gamma.spi_distribution = catalogue::SpiDistribution::Gamma;
+  const catalogue::YearRange reference{2001, 2012};
+  events::needed("NEED01", gamma, reference);
+  const auto rows = events_testing::csv_rows(read_file("NEED01-needed.csv"));
+  ASSERT_EQ(rows.size(), 13u);
+
+  std::vector<float> table(compute::kSpiSlots);
+  records::open(90, "NEED01-spiformat.csv");
+  int station = 0, end_flag = 0;
+  compute::read(compute::kListHundredths, table, 90, catalogue::kMissingSpi,
+                catalogue::kMissingMonth, 2001, compute::kSpiYears, station, end_flag);
+  records::close(90);
+  const int T = 14 * 12 + 8;  // September 2015
+  auto spi = std::make_unique<compute::SpiPeriod>();
+  int checked = 0;
+  for (std::size_t i = 1; i < rows.size(); ++i) {
+    const int h = std::stoi(rows[i][3]);
+    const double inches = std::stod(rows[i][6]);
+    if (rows[i][1] != "observed" || inches == 0.0) continue;
+    std::vector<float> series = table;
+    for (int m = 1; m <= h; ++m) series[static_cast<std::size_t>(T + m)] = 0.0f;
+    series[static_cast<std::size_t>(T + h)] = records::round_to_float(inches);
+    compute::spipe3(3, series, catalogue::kMissingSpi, compute::kSpiYears, *spi,
+                    compute::fit_slots(2001, reference), gamma);
+    EXPECT_NEAR(spi->spi[static_cast<std::size_t>(T + h)], std::stod(rows[i][4]), 0.01)
+        << rows[i][0] << " horizon " << h;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 5);  // the sixth is already reached
 }

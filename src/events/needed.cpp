@@ -36,7 +36,7 @@ constexpr double kTolerance = 1.0e-6;
 constexpr double kLargestSum = 1.0e6;
 
 // One monthly table in inches as the SPI run reads it: slot 0 is January of
-// the first year; kSpiFill where a month is missing.
+// the first year; the SPI missing marker where a month is missing.
 struct Table {
   int first_year = 0;
   std::vector<float> months;

@@ -12,6 +12,8 @@
 #include "driver/options.h"
 #include "driver/reference.h"
 #include "driver/session.h"
+#include "events/events.h"
+#include "events/needed.h"
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
@@ -77,6 +79,11 @@ void write_options_file(std::string_view id, const catalogue::Choices& choices) 
 void extended_indices(std::string_view id, const catalogue::Choices& choices,
                       const catalogue::YearRange& reference) {
   spei::spei(id, choices, reference);
+  session::safe_point();
+  // Events read every index file above; the needed precipitation reads the
+  // monthly tables and refits their sums.
+  events::events(id, choices);
+  events::needed(id, choices, reference);
 }
 
 }  // namespace

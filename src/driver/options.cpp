@@ -72,14 +72,26 @@ std::string_view value_option(std::string_view arg) {
   return {};
 }
 
-// Thresholds that cannot make events: an end below the start.
+// A threshold as text, to six significant digits.
+std::string number_text(double v) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", v);
+  return text;
+}
+
+// Thresholds that cannot make events: a start above the end, of the SPI-like
+// indices or of the Palmer index (whose defaults a given threshold meets).
 void check_events(Options& o) {
   const catalogue::Choices& c = o.choices;
-  const double start = c.event_start.value_or(catalogue::kEventStart);
-  const double end = c.event_end.value_or(catalogue::kEventEnd);
-  if (o.error.empty() && start > end)
-    o.error = "--event-start " + std::to_string(start) + " lies above --event-end " +
-              std::to_string(end) + " (see drought --help)";
+  const auto check = [&o](double start, double end, const char* whose) {
+    if (o.error.empty() && start > end)
+      o.error = "--event-start " + number_text(start) + " lies above " + whose + "--event-end " +
+                number_text(end) + " (see drought --help)";
+  };
+  check(c.event_start.value_or(catalogue::kEventStart), c.event_end.value_or(catalogue::kEventEnd),
+        "");
+  check(c.event_start.value_or(catalogue::kPalmerEventStart),
+        c.event_end.value_or(catalogue::kPalmerEventEnd), "the Palmer index's ");
 }
 
 }  // namespace
@@ -122,19 +134,14 @@ std::string value_options_text(const catalogue::Choices& c) {
   using namespace catalogue;
   std::string line;
   auto add = [&line](const std::string& option) { line += (line.empty() ? "" : " ") + option; };
-  auto number = [](double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", v);
-    return std::string(text);
-  };
   if (c.reference) add("--reference " + reference_text(*c.reference));
   if (c.lmoments == LMoments::Unbiased) add("--lmoments unbiased");
   if (c.spi_distribution == SpiDistribution::Gamma) add("--spi-distribution gamma");
   if (c.extended) {
     add("--extended");
     if (c.spei_distribution == SpeiDistribution::Pearson3) add("--spei-distribution pearson3");
-    if (c.event_start) add("--event-start " + number(*c.event_start));
-    if (c.event_end) add("--event-end " + number(*c.event_end));
+    if (c.event_start) add("--event-start " + number_text(*c.event_start));
+    if (c.event_end) add("--event-end " + number_text(*c.event_end));
     if (c.event_min != 2) add("--event-min " + std::to_string(c.event_min));
   }
   return line;

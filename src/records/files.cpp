@@ -260,8 +260,8 @@ Unit& start_record(int unit) {
   return u;
 }
 
-void end_record(Unit& u, bool end) {
-  if (end) u.buffer += kRecordEnd;
+void end_record(Unit& u, bool end, std::string_view record_end) {
+  if (end) u.buffer += record_end;
   u.record_open = !end;
   if (u.console || u.buffer.size() >= kBlock) flush(u);
 }

@@ -190,10 +190,11 @@ void list_record(std::string& out, std::initializer_list<Arg> values) {
 }
 
 template <class Emit>
-void write_record(int unit, bool end_record, Emit emit) {
+void write_record(int unit, bool end_record, Emit emit,
+                  std::string_view record_end = units::kRecordEnd) {
   units::Unit& u = units::start_record(unit);
   emit(u.buffer);
-  units::end_record(u, end_record);
+  units::end_record(u, end_record, record_end);
 }
 
 }  // namespace
@@ -220,6 +221,12 @@ void write_open(int unit, const Layout& layout, std::initializer_list<Arg> value
 
 void write_list(int unit, std::initializer_list<Arg> values) {
   write_record(unit, true, [&](std::string& out) { list_record(out, values); });
+}
+
+void write_lf(int unit, const Layout& layout, std::initializer_list<Arg> values) {
+  write_record(
+      unit, true, [&](std::string& out) { layout_record(out, layout, values); },
+      units::kTidyLineEnd);
 }
 
 }  // namespace records

@@ -1,4 +1,5 @@
-// Writing records: every record written ends with CR LF.
+// Writing records: every record written ends with CR LF, except the lines of
+// the tidy tables, which other tools read and which end with LF alone.
 #pragma once
 
 #include <initializer_list>
@@ -51,5 +52,8 @@ void write(int unit, const Layout& layout, std::initializer_list<Arg> values = {
 void write_open(int unit, const Layout& layout, std::initializer_list<Arg> values = {});
 // Writes one list-directed record.
 void write_list(int unit, std::initializer_list<Arg> values = {});
+// Writes one line of a tidy table (comma-separated, one header line): the
+// record ends with LF alone.
+void write_lf(int unit, const Layout& layout, std::initializer_list<Arg> values = {});
 
 }  // namespace records

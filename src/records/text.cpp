@@ -1,4 +1,5 @@
-// Text comparison and fitting texts to a width.
+// Text comparison, fitting texts to a width, and fields of comma-separated
+// lines.
 #include "records/text.h"
 
 #include <algorithm>
@@ -16,6 +17,16 @@ std::string fit(std::string_view text, std::size_t width) {
   std::string out(text.substr(0, std::min(text.size(), width)));
   out.resize(width, ' ');
   return out;
+}
+
+std::string csv_field(std::string_view text) {
+  if (text.find_first_of(",\"\n\r") == std::string_view::npos) return std::string(text);
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + '"';
 }
 
 }  // namespace records

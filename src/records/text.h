@@ -14,4 +14,9 @@ bool text_equal(std::string_view a, std::string_view b);
 // A text cut or blank-padded to exactly width characters.
 std::string fit(std::string_view text, std::size_t width);
 
+// A text as one field of a comma-separated line: as it is, or in quotation
+// marks (an inner one doubled) when it holds a comma, a quotation mark or a
+// line end.
+std::string csv_field(std::string_view text);
+
 }  // namespace records

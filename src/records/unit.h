@@ -12,6 +12,8 @@
 namespace records::units {
 
 inline constexpr std::string_view kRecordEnd = "\r\n";
+// The line end of the tidy tables, which other tools read.
+inline constexpr std::string_view kTidyLineEnd = "\n";
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Where the last read of a unit stopped short of its targets.
@@ -64,7 +66,7 @@ std::optional<std::string_view> text_record(Unit& u);
 // the record is appended to; end_record ends it (or leaves it open) and hands
 // the buffer over when it is full, or at once for the console.
 Unit& start_record(int unit);
-void end_record(Unit& u, bool end);
+void end_record(Unit& u, bool end, std::string_view record_end = kRecordEnd);
 
 // Hands the collected output to the file or the console; a failure is fatal.
 void flush(Unit& u);

@@ -37,6 +37,14 @@ TEST(CommandLine, OptionsPrintTheirTextAndStatus) {
       {"--reference=19x1-2010", 2, "",
        "drought: --reference 19x1-2010: expected FIRST-LAST, two years with FIRST not after "
        "LAST (see drought --help)\r\n"},
+      {"--event-start 0.5", 2, "",
+       "drought: --event-start 0.5 lies above --event-end 0 (see drought --help)\r\n"},
+      {"--event-start=-0.3", 2, "",  // meets the Palmer index's default end
+       "drought: --event-start -0.3 lies above the Palmer index's --event-end -0.5 (see drought "
+       "--help)\r\n"},
+      {"--event-min 0", 2, "",
+       "drought: --event-min 0: expected a whole number of months from 1 to 1000 (see drought "
+       "--help)\r\n"},
   };
   for (const auto& c : cases) {
     auto result = run_drought(dir.path(), "exit\n", c.args);

@@ -119,7 +119,9 @@ Files run_stage_case(const Strings& c, const std::map<std::string, Files>* refs)
     for (const std::string& file : split(c[2], ';'))
       if (!trim(file).empty()) lay_out(trim(file));
     const std::string diagnostic = call(c[1]);
-    if (refs) EXPECT_EQ(diagnostic, trim(c[3]));
+    if (refs) {
+      EXPECT_EQ(diagnostic, trim(c[3]));
+    }
     for (const std::string& raw : split(c[4], ';')) {
       const std::string fact = trim(raw);
       if (!refs || fact.empty()) continue;

@@ -18,3 +18,10 @@ TEST(FileNames, TextsAreCutOrPaddedToTheirWidth) {
   EXPECT_EQ(fit("1234567", 6), "123456");
   EXPECT_EQ(fit("1234", 6), "1234  ");
 }
+
+TEST(CsvFields, QuotedOnlyWhenTheyHoldASeparatorQuoteOrLineEnd) {
+  EXPECT_EQ(csv_field("12 4"), "12 4");
+  EXPECT_EQ(csv_field("1,2"), "\"1,2\"");
+  EXPECT_EQ(csv_field("a\"b"), "\"a\"\"b\"");
+  EXPECT_EQ(csv_field("a\rb"), "\"a\rb\"");
+}

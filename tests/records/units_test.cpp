@@ -44,6 +44,16 @@ TEST(RecordOutput, RecordsEndWithCrLf) {
   EXPECT_EQ(read_file("out.csv"), "1948,x\r\nabcd\r\n\r\nopen\r\n");
 }
 
+TEST(RecordOutput, TidyLinesEndWithLf) {
+  TempDir dir;
+  records::open(80, "tidy.csv");
+  write_lf(80, kText, {"a,b"});
+  write_open(80, kText, {"1,"});
+  write_lf(80, kText, {"2"});
+  records::close(80);
+  EXPECT_EQ(read_file("tidy.csv"), "a,b\n1,2\n");
+}
+
 TEST(FileNumbers, UnattachedNumberWritesFortFile) {
   TempDir dir;
   write_file("fort.12", "old\r\n");

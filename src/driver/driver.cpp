@@ -111,7 +111,7 @@ void station_run(std::string_view id, const catalogue::Choices& choices) {
 
   pdsi::pdsiform(id);
   safe_point();
-  pdsi::pdi_vers1(id);
+  pdsi::pdi_vers1(id, choices.extended);
   if (choices.extended) {
     safe_point();
     extended_indices(id, choices, reference);

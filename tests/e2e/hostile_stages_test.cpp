@@ -14,6 +14,7 @@
 #include "catalogue/catalogue.h"
 #include "compare/combine.h"
 #include "compare/statistics.h"
+#include "compute/read_data.h"
 #include "compute/spicompute.h"
 #include "hostile/manifest.h"
 #include "indices/computeedi.h"
@@ -22,11 +23,10 @@
 #include "indices/percentnormal.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
-#include "compute/read_data.h"
 #include "prep/spiformat.h"
-#include "records/files.h"
 #include "records/console.h"
 #include "records/fatal.h"
+#include "records/files.h"
 #include "records/text.h"
 
 namespace {
@@ -60,10 +60,10 @@ std::string call(const std::string& stages) {
       else if (s == "pdsiform")
         pdsi::pdsiform(kId);
       else if (s == "pdi_vers1")
-        pdsi::pdi_vers1(kId);
+        pdsi::pdi_vers1(kId, false);
       else if (s == "read_data")
         compute::read_data(catalogue::file_arg(kId, "-spi-results.csv"), std::stoi(w.at(1)),
-                        std::stoi(w.at(2)));
+                           std::stoi(w.at(2)));
       else
         ADD_FAILURE() << "unknown stage " << stage;
     }

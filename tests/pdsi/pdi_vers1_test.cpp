@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "records/output.h"
-#include "records/files.h"
 #include "records/fatal.h"
+#include "records/files.h"
+#include "records/output.h"
 #include "support/tempdir.h"
 
 using testing_support::read_records;
@@ -21,9 +21,9 @@ namespace {
 
 const std::vector<std::string> kHeaderOnly{" YEAR,MONTH,Z(ANOMALY),X(PDI) "};
 
-// Days FROM to TO of YEAR: a seasonal temperature cycle, rain on every third day varying from year to
-// year, no temperature on days 91 to 121 (all of April), no minimum
-// temperature on the even days from 152 to 181; latitude 40.
+// Days FROM to TO of YEAR: a seasonal temperature cycle, rain on every third day varying from year
+// to year, no temperature on days 91 to 121 (all of April), no minimum temperature on the even days
+// from 152 to 181; latitude 40.
 void write_series(const std::vector<std::array<int, 3>>& spans) {
   write_file("100111.csv", "HEADER\n100111,40.0,-93.2,120,PRCP,1,1951\n");
   std::string text;
@@ -44,7 +44,7 @@ void write_series(const std::vector<std::array<int, 3>>& spans) {
 }
 
 std::vector<std::string> run() {
-  pdsi::pdi_vers1("100111");
+  pdsi::pdi_vers1("100111", false);
   return read_records("100111-pdsi.csv");
 }
 

@@ -15,6 +15,7 @@
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
+#include "palmer/palmer.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
 #include "prep/readit.h"
@@ -75,7 +76,8 @@ void write_options_file(std::string_view id, const catalogue::Choices& choices) 
 // specified run.
 void extended_indices(std::string_view id, const catalogue::Choices& choices,
                       const catalogue::YearRange& reference) {
-  (void)id;
+  palmer::palmer(id);
+  session::safe_point();
   (void)choices;
   (void)reference;
 }

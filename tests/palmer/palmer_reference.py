@@ -95,8 +95,8 @@ def palmer(zs):
 
 CASES = {
     # Wet spell from month 1 (X1 exactly 1); an attempt over months 4-6 that
-    # fails in month 7: its months keep X3.
-    "failed attempt": [3.5, 1.0, 2.0, -2.0, -1.0, 3.0, 1.0],
+    # fails in month 7: its months keep X3, and X1, X2 start afresh.
+    "failed attempt": [3.5, 1.0, 2.0, -2.0, -1.0, 3.0, 1.0, -0.5],
     # Drought from month 1 (X2 exactly -1); an attempt from month 4 that ends
     # the drought in month 6 with a wet spell at once. Backtracking from X1
     # switches to X2 at month 5 (X1 = 0) and back to X1 at month 4 (X2 = 0).
@@ -111,6 +111,8 @@ CASES = {
     "open attempt": [-3.2, -1.0, 1.0, None, 0.3],
     # A drought that ends in the last month without a new spell.
     "ends in the last month": [-3.2, -1.0, 1.0, None, 0.8],
+    # No spell at the end: the undecided months are resolved from X1.
+    "undecided at the end": [0.5, -0.3],
     # Pe exactly 100 (the ratio rounds to 100.0) ends the spell.
     "exact end": [3.0, -1.041],
 }

@@ -30,7 +30,7 @@ struct Case {
 // of the procedure (the comments there say what each series exercises).
 const std::vector<Case> kCases{
     {"failed attempt",
-     {3.5, 1.0, 2.0, -2.0, -1.0, 3.0, 1.0},
+     {3.5, 1.0, 2.0, -2.0, -1.0, 3.0, 1.0, -0.5},
      {
          {1.166666667, 1.166666667, 1.166666667, 1.166666667, 0.000000000, 1.166666667,
           0.000000000},
@@ -46,6 +46,8 @@ const std::vector<Case> kCases{
           13.168888796},
          {1.713859631, 1.713859631, 1.713859631, 1.230333333, 0.000000000, 1.713859631,
           0.000000000},
+         {-0.166666667, 1.370665423, 1.049564184, 0.000000000, -0.166666667, 1.370665423,
+          20.886914507},
      }},
     {"successful attempt",
      {-3.0, -2.0, -1.0, 2.0, -1.9, 4.0, 1.0},
@@ -131,6 +133,14 @@ const std::vector<Case> kCases{
          {0.565666667, 0.565666667, 0.565666667, 0.565666667, 0.000000000, 0.000000000,
           100.000000000},
      }},
+    {"undecided at the end",
+     {0.5, -0.3},
+     {
+         {0.166666667, 0.166666667, 0.166666667, 0.166666667, 0.000000000, 0.000000000,
+          0.000000000},
+         {0.049500000, 0.049500000, -0.100000000, 0.049500000, -0.100000000, 0.000000000,
+          0.000000000},
+     }},
     {"exact end",
      {3.0, -1.041},
      {
@@ -183,6 +193,17 @@ TEST(PalmerIndices, BoundariesOfEstablishingAndEnding) {
   EXPECT_EQ(d[1].pe, 0.0);
   EXPECT_EQ(d[1].pdsi, d[1].x3);
   EXPECT_LT(d[1].x3, -0.9);
+  // So it stays, also once X3 has decayed above -0.557, where Ze is no longer
+  // positive and any strictly favourable month would end the drought; the
+  // same for a wet spell and Z = 0.15.
+  for (const double sign : {1.0, -1.0}) {
+    std::vector<double> weak(25, -0.15 * sign);
+    weak[0] = -3.0 * sign;
+    const std::vector<palmer::Month> w = palmer::palmer_indices(weak);
+    EXPECT_LT(std::fabs(w.back().x3), 0.557);
+    EXPECT_GT(-sign * w.back().x3, 0.0);
+    for (const palmer::Month& m : w) EXPECT_EQ(m.pe, 0.0);
+  }
   // Missing months: -99.0, not a number and infinities leave the state alone.
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "pdsi/pdi_vers1.h"
-#include "pdsi/pdi_vers1.h"
 #include "records/fatal.h"
 #include "support/tempdir.h"
 

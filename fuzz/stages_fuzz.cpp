@@ -13,6 +13,7 @@
 #include "catalogue/catalogue.h"
 #include "compare/combine.h"
 #include "compare/statistics.h"
+#include "compute/read_data.h"
 #include "compute/spicompute.h"
 #include "harness.h"
 #include "indices/computeedi.h"
@@ -21,7 +22,6 @@
 #include "indices/percentnormal.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
-#include "compute/read_data.h"
 #include "prep/readit.h"
 #include "prep/spi_format_interp.h"
 #include "prep/spiformat.h"
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case 6:
       write_file(station_file("-pdsiformat.csv"), in.section(0));
       write_file(station_file(".csv"), in.section(1));
-      run([&] { pdsi::pdi_vers1(id); });
+      run([&] { pdsi::pdi_vers1(id, false); });
       break;
     case 7:
       write_file(station_file("-spi-results.csv"), in.section(0));
@@ -90,7 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       // A file that the input does not supply is left missing.
       for (std::size_t k = 1; k <= 7 && k <= in.sections.size(); ++k)
         write_file("fort." + std::to_string(10 * k + 2), in.section(k - 1));
-      run([&] { compute::read_data(arg("-spi-results.csv"), in.param_int(1, 2000), in.param_int(2, 2001)); });
+      run([&] {
+        compute::read_data(arg("-spi-results.csv"), in.param_int(1, 2000), in.param_int(2, 2001));
+      });
       break;
   }
   return 0;

@@ -653,10 +653,13 @@ def cross_checks(station, first, last):
               "%s %s: a missing month without -99" % (station, suffix))
 
     # Palmer: X follows X = 0.897 X(before) + Z / 3 up to the rounding of the
-    # written values, from X = Z / 3 in the first month.
+    # written values, from X = Z / 3 in the first month; a month without
+    # precipitation has Z and X -99.00 and X goes on from the X before it.
     xz = [(float(r[2]), float(r[3])) for r in numbers(station + "-pdsi.csv")[1:]]
     prev = 0.0
     for i, (z, x) in enumerate(xz):
+        if z == x == -99.0:
+            continue
         check(abs(x - (0.897 * prev + z / 3)) <= 0.0122, "%s pdsi month %d: Z %s X %s after %s" % (station, i + 1, z, x, prev))
         prev = x
 

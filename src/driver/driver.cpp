@@ -17,6 +17,7 @@
 #include "indices/computeedi.h"
 #include "indices/deciles.h"
 #include "indices/percentnormal.h"
+#include "palmer/palmer.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
 #include "prep/readit.h"
@@ -78,6 +79,8 @@ void write_options_file(std::string_view id, const catalogue::Choices& choices) 
 // specified run.
 void extended_indices(std::string_view id, const catalogue::Choices& choices,
                       const catalogue::YearRange& reference) {
+  palmer::palmer(id);
+  session::safe_point();
   spei::spei(id, choices, reference);
   session::safe_point();
   // Events read every index file above; the needed precipitation reads the
@@ -117,7 +120,7 @@ void station_run(std::string_view id, const catalogue::Choices& choices) {
 
   pdsi::pdsiform(id);
   safe_point();
-  pdsi::pdi_vers1(id);
+  pdsi::pdi_vers1(id, choices.extended);
   if (choices.extended) {
     safe_point();
     extended_indices(id, choices, reference);

@@ -7,8 +7,16 @@
 // calendar month over the whole record, and writes <id>-pdsi.csv:
 //   a header " YEAR,MONTH,Z(ANOMALY),X(PDI) ", then per month
 //   year I4, month I2, Z F8.2, X F8.2, each followed by a comma.
+// A month none of whose days has a precipitation value is missing: Z and X
+// are -99.00, the water balance skips it (the soil carries through), it adds
+// nothing to the calibration sums, and X goes on from the last X computed.
+// With the water balance asked for, it also writes <id>-water-balance.csv:
+//   a header "YEAR,MONTH,P,PE,ET,R,RO,L,PHAT,D,Z", then per month
+//   year I4, month I2, and P, PE, ET, R, RO, L, CAFEC precipitation,
+//   departure d and Z, each F10.2 after a comma; -9999.00 in every value
+//   column of a missing month.
 // A series of fewer than twelve months, one without any 1 January, or one
-// whose heat index is 0 gives the header only.
+// whose heat index is 0 gives the header only (in both files).
 #pragma once
 
 #include <span>
@@ -17,8 +25,9 @@
 
 namespace pdsi {
 
-// Builds <id>-pdsi.csv (file numbers 85 to 87).
-void pdi_vers1(std::string_view station_id);
+// Builds <id>-pdsi.csv, and <id>-water-balance.csv when write_water_balance
+// is set (file numbers 85 to 88).
+void pdi_vers1(std::string_view station_id, bool write_water_balance);
 
 // Soil water storage in millimetres; both layers start full.
 inline constexpr float kAvailableWaterCapacity = 150.0f;
@@ -51,7 +60,8 @@ float potential_evapotranspiration(float t, float day_length, int days, float he
                                    float exponent);
 
 // The drought index of each month from the anomalies: X = Z / 3 for the
-// first month, then X = 0.897 x previous X + Z / 3.
-std::vector<float> palmer_x(std::span<const float> z);
+// first observed month, then X = 0.897 x the last X computed + Z / 3. A month
+// not observed gets -99.0 and leaves the recursion as it is.
+std::vector<float> palmer_x(std::span<const float> z, std::span<const char> observed);
 
 }  // namespace pdsi

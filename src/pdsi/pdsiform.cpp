@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <compare>
 #include <cstddef>
 #include <deque>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -136,43 +138,72 @@ float day_value(int value) {
   return value == kMissingDay ? kMissingDaily : static_cast<float>(value);
 }
 
-// Walks the precipitation records from the cursor on: each one gives the days
-// of its month. A temperature record counts for the month only when its year
-// and month are the precipitation record's; its cursor then moves on, and
-// otherwise stays, so a temperature month that precipitation lacks holds that
-// element for the rest of the walk.
+// A calendar month, ordered by year and then month.
+struct YearMonth {
+  int year = 0;
+  int month = 0;
+  auto operator<=>(const YearMonth&) const = default;
+};
+
+bool in_calendar(const ElementRecord& r) { return r.month >= 1 && r.month <= 12; }
+
+// The last calendar month the walk visits: the latest year and month among
+// the precipitation records from the cursor on whose month is 1 to 12.
+YearMonth last_month(const ElementTable& prcp, std::size_t from) {
+  YearMonth last{prcp[from].year, prcp[from].month};
+  for (std::size_t i = from; i < prcp.size(); ++i) {
+    if (in_calendar(prcp[i])) last = std::max(last, YearMonth{prcp[i].year, prcp[i].month});
+  }
+  return last;
+}
+
+// Moves the cursor over the records that can no longer match the month (Y,
+// M): earlier months, and months outside 1 to 12. The record it stops at
+// gives the days of (Y, M) when it is for that month; null otherwise.
+const ElementRecord* record_for(const ElementTable& table, std::size_t& cursor, YearMonth ym) {
+  while (cursor < table.size() &&
+         (!in_calendar(table[cursor]) || YearMonth{table[cursor].year, table[cursor].month} < ym)) {
+    ++cursor;
+  }
+  if (cursor < table.size() && YearMonth{table[cursor].year, table[cursor].month} == ym) {
+    return &table[cursor++];
+  }
+  return nullptr;
+}
+
+// Appends the days of month (Y, M): each element's value from its record, or
+// 9999.0 when the element has no record for the month.
+void append_month(DailySeries& s, YearMonth ym,
+                  const std::array<const ElementRecord*, kElements>& rec) {
+  const MonthTables month_tables = jday(ym.year);
+  auto value = [&](int e, int d) { return rec[e] ? day_value(rec[e]->day[d]) : kMissingDaily; };
+  const int first = month_tables.first[ym.month - 1];
+  for (int d = 0; d < month_tables.length[ym.month - 1] && s.size() < kMaxSeriesRows; ++d) {
+    s.year.push_back(ym.year);
+    s.doy.push_back(first + d);
+    s.tmin.push_back(value(kTmin, d));
+    s.tmax.push_back(value(kTmax, d));
+    s.prcp.push_back(value(kPrcp, d));
+  }
+}
+
+// Walks the calendar, month by month, from the January at the precipitation
+// cursor to the last month of the precipitation records. Every month gets
+// its days, each element supplying the month from its own record when it has
+// one: a month without a precipitation record still has its place, with
+// 9999.0 for its precipitation, and a record out of order or repeated for a
+// month already walked is passed over.
 DailySeries walk(const std::array<ElementTable, kElements>& tables,
                  std::array<std::size_t, kElements> cursor) {
   DailySeries s;
-  const ElementTable& prcp = tables[kPrcp];
-  for (std::size_t p = cursor[kPrcp]; p < prcp.size() && s.size() < kMaxSeriesRows; ++p) {
-    const int y = prcp[p].year;
-    const int m = prcp[p].month;
-    // A month outside 1 to 12 has no days; no temperature record matches it.
-    if (m < 1 || m > 12) continue;
-    const MonthTables month_tables = jday(y);
-
+  const YearMonth last = last_month(tables[kPrcp], cursor[kPrcp]);
+  YearMonth ym{tables[kPrcp][cursor[kPrcp]].year, 1};
+  while (s.size() < kMaxSeriesRows) {
     std::array<const ElementRecord*, kElements> rec{};
-    rec[kPrcp] = &prcp[p];
-    for (int e : {kTmax, kTmin}) {
-      const ElementTable& t = tables[e];
-      if (cursor[e] < t.size() && t[cursor[e]].year == y && t[cursor[e]].month == m) {
-        rec[e] = &t[cursor[e]];
-      }
-    }
-    auto value = [&](int e, int d) { return rec[e] ? day_value(rec[e]->day[d]) : kMissingDaily; };
-
-    const int first = month_tables.first[m - 1];
-    for (int d = 0; d < month_tables.length[m - 1] && s.size() < kMaxSeriesRows; ++d) {
-      s.year.push_back(y);
-      s.doy.push_back(first + d);
-      s.tmin.push_back(value(kTmin, d));
-      s.tmax.push_back(value(kTmax, d));
-      s.prcp.push_back(value(kPrcp, d));
-    }
-    for (int e : {kTmax, kTmin}) {
-      if (rec[e]) ++cursor[e];
-    }
+    for (int e = 0; e < kElements; ++e) rec[e] = record_for(tables[e], cursor[e], ym);
+    append_month(s, ym, rec);
+    if (ym == last || (ym.month == 12 && ym.year == std::numeric_limits<int>::max())) break;
+    ym = ym.month == 12 ? YearMonth{ym.year + 1, 1} : YearMonth{ym.year, ym.month + 1};
   }
   return s;
 }

@@ -22,6 +22,7 @@
 #include "indices/deciles.h"
 #include "indices/edi.h"
 #include "indices/percentnormal.h"
+#include "palmer/palmer.h"
 #include "pdsi/pdi_vers1.h"
 #include "pdsi/pdsiform.h"
 #include "prep/spiformat.h"
@@ -61,7 +62,9 @@ std::string call(const std::string& stages) {
       else if (s == "pdsiform")
         pdsi::pdsiform(kId);
       else if (s == "pdi_vers1")
-        pdsi::pdi_vers1(kId);
+        pdsi::pdi_vers1(kId, w.size() > 1 && w[1] == "balance");
+      else if (s == "palmer")
+        palmer::palmer(kId);
       else if (s == "read_data")
         compute::read_data(catalogue::file_arg(kId, "-spi-results.csv"), std::stoi(w.at(1)),
                            std::stoi(w.at(2)));

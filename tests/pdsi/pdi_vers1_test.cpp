@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "records/output.h"
-#include "records/files.h"
+#include "pdsi/pdsiform.h"
 #include "records/fatal.h"
+#include "records/files.h"
+#include "records/output.h"
 #include "support/tempdir.h"
 
 using testing_support::read_records;
@@ -21,20 +22,26 @@ namespace {
 
 const std::vector<std::string> kHeaderOnly{" YEAR,MONTH,Z(ANOMALY),X(PDI) "};
 
-// Days FROM to TO of YEAR: a seasonal temperature cycle, rain on every third day varying from year to
-// year, no temperature on days 91 to 121 (all of April), no minimum
-// temperature on the even days from 152 to 181; latitude 40.
-void write_series(const std::vector<std::array<int, 3>>& spans) {
+// Days FROM to TO of YEAR: a seasonal temperature cycle, rain on every third day varying from year
+// to year, no temperature on days 91 to 121 (all of April), no minimum temperature on the even days
+// from 152 to 181; latitude 40. Days of the months for which `gap` holds have no precipitation
+// value.
+void write_series(const std::vector<std::array<int, 3>>& spans,
+                  bool (*gap)(int year, int month) = nullptr) {
   write_file("100111.csv", "HEADER\n100111,40.0,-93.2,120,PRCP,1,1951\n");
   std::string text;
   char buf[64];
   for (const auto& [year, from, to] : spans) {
+    const pdsi::MonthTables t = pdsi::jday(year);
     for (int n = from; n <= to; ++n) {
       const int lo = std::min(n, 366 - n) / 8 - 6;
-      const double p = (n + year) % 3 == 0 ? (n * 37 + year * 11) % 41 * 0.5 : 0.0;
+      double p = (n + year) % 3 == 0 ? (n * 37 + year * 11) % 41 * 0.5 : 0.0;
       double tmin = lo, tmax = lo + 9 + n % 4;
       if (n >= 91 && n <= 121) tmin = tmax = 9999.0;
       if (n >= 152 && n <= 181 && n % 2 == 0) tmin = 9999.0;
+      const int month =
+          static_cast<int>(std::upper_bound(t.first.begin(), t.first.end(), n) - t.first.begin());
+      if (gap && gap(year, month)) p = 9999.0;
       std::snprintf(buf, sizeof buf, "%4d,%3d,%7.1f,%7.1f,%7.1f,%7.1f\r\n", year, n, tmin, tmax,
                     0.0, p);
       text += buf;
@@ -44,7 +51,7 @@ void write_series(const std::vector<std::array<int, 3>>& spans) {
 }
 
 std::vector<std::string> run() {
-  pdsi::pdi_vers1("100111");
+  pdsi::pdi_vers1("100111", false);
   return read_records("100111-pdsi.csv");
 }
 
@@ -61,6 +68,28 @@ TEST(PalmerIndex, MatchesTheIndependentReference) {
   write_series({{1899, 1, 365}, {1900, 1, 366}, {1901, 32, 365}, {1902, 1, 365}, {1903, 1, 200}});
   EXPECT_EQ(run(), read_records(std::filesystem::path(DROUGHT_TEST_DATA_DIR) / "pdsi" / "data" /
                                 "palmer_index.csv"));
+}
+
+// A month none of whose days has a precipitation value is missing: -99.00 in
+// its place, X going on from the X before it, nothing added to the
+// calibration. Here every May lacks precipitation, so May has no K and adds
+// nothing to the weights of the other months' K, and so does September 1900.
+// Expected records: the same series (1899 to 1902) run through index() of
+// tools/review_palmer.py; the water balance is the list index() returns, each
+// value F10.2.
+TEST(PalmerIndex, MonthsWithoutPrecipitationAreMissing) {
+  testing_support::TempDir dir;
+  write_series({{1899, 1, 365}, {1900, 1, 366}, {1901, 1, 365}, {1902, 1, 365}},
+               [](int year, int month) { return month == 5 || (year == 1900 && month == 9); });
+  pdsi::pdi_vers1("100111", true);
+  const auto data = std::filesystem::path(DROUGHT_TEST_DATA_DIR) / "pdsi" / "data";
+  EXPECT_EQ(read_records("100111-pdsi.csv"), read_records(data / "palmer_gaps.csv"));
+  EXPECT_EQ(read_records("100111-water-balance.csv"),
+            read_records(data / "palmer_gaps_balance.csv"));
+  // Without the water balance asked for, no such file is written.
+  std::filesystem::remove("100111-water-balance.csv");
+  pdsi::pdi_vers1("100111", false);
+  EXPECT_FALSE(std::filesystem::exists("100111-water-balance.csv"));
 }
 
 TEST(PalmerIndex, SingleYearGivesNaN) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "pdsi/pdi_vers1.h"
 #include "records/fatal.h"
 #include "support/tempdir.h"
 
@@ -87,4 +88,52 @@ TEST(PdsiformSeries, StopsAtADecimalPointOrFiftyThousandDays) {
   // 326 of 1936.
   expect_series(months(1800, 1, 1939, 12), 50000,
                 {{49999, "1936,326,    0.0,   10.0,    0.0,    0.0"}});
+}
+
+// Every calendar month keeps its place: a month without a record of an element
+// has 9999.0 for that element on each of its days, and the months after it
+// take their own records.
+TEST(PdsiformCalendar, AMonthWithoutPrecipitationKeepsItsPlace) {
+  testing_support::TempDir dir;
+  // May 1951 has temperatures but no precipitation record.
+  expect_series(months(1951, 1, 1951, 4) + daily("TMIN", 5, 1951, {}, 32) +
+                    daily("TMAX", 5, 1951, {}, 50) + months(1951, 6, 1951, 12),
+                365,
+                {{120, "1951,121,    0.0,   10.0,    0.0, 9999.0"},
+                 {150, "1951,151,    0.0,   10.0,    0.0, 9999.0"},
+                 {151, "1951,152,    0.0,   10.0,    0.0,    2.5"},
+                 {364, "1951,365,    0.0,   10.0,    0.0,    0.0"}});
+  // A year without its January precipitation record still begins on 1 January.
+  expect_series(
+      months(1951, 1, 1951, 12) + daily("TMAX", 1, 1952, {}, 50) + months(1952, 2, 1952, 12), 731,
+      {{365, "1952,  1, 9999.0,   10.0,    0.0, 9999.0"},
+       {396, "1952, 32,    0.0,   10.0,    0.0,    2.5"},
+       {730, "1952,366,    0.0,   10.0,    0.0,    0.0"}});
+}
+
+TEST(PdsiformCalendar, RepeatedAndOutOfOrderRecordsArePassedOver) {
+  testing_support::TempDir dir;
+  // A second TMAX record for March (100 F) and a late PRCP record for March
+  // are passed over; April's temperatures and the rest of the year are kept.
+  expect_series(months(1951, 1, 1951, 3) + daily("TMAX", 3, 1951, {}, 100) + month(4, 1951) +
+                    daily("PRCP", 3, 1951, {500}) + months(1951, 5, 1951, 12),
+                365,
+                {{59, "1951, 60,    0.0,   10.0,    0.0,    2.5"},
+                 {90, "1951, 91,    0.0,   10.0,    0.0,    2.5"},
+                 {364, "1951,365,    0.0,   10.0,    0.0,    0.0"}});
+}
+
+// A precipitation record whose days are all -999 gives a month without any
+// precipitation value: the Palmer index writes it as missing and goes on.
+TEST(PdsiformCalendar, AMonthOfMissingDaysIsAMissingMonth) {
+  testing_support::TempDir dir;
+  std::string text = months(1951, 1, 1951, 6) + daily("PRCP", 7, 1951, {}, -999) +
+                     daily("TMIN", 7, 1951, {}, 60) + daily("TMAX", 7, 1951, {}, 80) +
+                     months(1951, 8, 1952, 12);
+  expect_series(text, 731, {{181, "1951,182,   15.6,   26.7,    0.0, 9999.0"}});
+  pdsi::pdi_vers1("100111", false);
+  const std::vector<std::string> index = read_records("100111-pdsi.csv");
+  ASSERT_EQ(index.size(), 25u);
+  EXPECT_EQ(index[7], "1951, 7,  -99.00,  -99.00,");
+  EXPECT_EQ(index[24].substr(0, 8), "1952,12,");
 }

@@ -1,0 +1,76 @@
+// The Palmer files of a long generated station with --extended: the bundled
+// 60-year station 100113 (made by tools/make-stations), whose daily file lacks
+// every record of three months.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/run_program.h"
+#include "support/tempdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using Fields = std::vector<std::string>;
+
+// The comma-separated fields of each record after the header, blanks trimmed.
+std::vector<Fields> table(const std::string& name) {
+  std::vector<Fields> rows;
+  std::vector<std::string> records = testing_support::read_records(name);
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    Fields f;
+    std::istringstream in(records[i]);
+    for (std::string field; std::getline(in, field, ',');) {
+      const auto a = field.find_first_not_of(' ');
+      f.push_back(a == std::string::npos ? "" : field.substr(a));
+    }
+    rows.push_back(f);
+  }
+  return rows;
+}
+
+}  // namespace
+
+TEST(PalmerStation, EveryMonthInItsPlaceAndPhdiIsPdsiOutsideEndingAttempts) {
+  testing_support::TempDir dir;
+  const fs::path examples = fs::path(DROUGHT_SOURCE_DIR) / "examples";
+  for (const char* name : {"100113.csv", "100113_PRCP.csv"}) fs::copy(examples / name, name);
+  const auto run = testing_support::run_drought(dir.path(), "100113\nexit\n", "--extended");
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  const std::vector<Fields> pdsi = table("100113-pdsi.csv");
+  const std::vector<Fields> palmer = table("100113-palmer.csv");
+  const std::vector<Fields> balance = table("100113-water-balance.csv");
+  ASSERT_EQ(pdsi.size(), 60u * 12u);  // 1961 to 2020, December included
+  ASSERT_EQ(palmer.size(), pdsi.size());
+  ASSERT_EQ(balance.size(), pdsi.size());
+
+  const std::set<std::string> gaps{"1976 7", "1991 5", "2006 3"};
+  int attempts = 0;
+  for (std::size_t k = 0; k < pdsi.size(); ++k) {
+    const std::string year = std::to_string(1961 + k / 12), month = std::to_string(k % 12 + 1);
+    SCOPED_TRACE(year + "/" + month);
+    for (const Fields* f : {&pdsi[k], &palmer[k], &balance[k]}) {
+      ASSERT_GE(f->size(), 4u);
+      EXPECT_EQ((*f)[0] + " " + (*f)[1], year + " " + month);
+    }
+    const bool gap = gaps.count(year + " " + month) > 0;
+    EXPECT_EQ(pdsi[k][2] == "-99.00", gap);
+    EXPECT_EQ(balance[k][2] == "-9999.00", gap);
+    EXPECT_EQ(palmer[k][2], pdsi[k][2]);  // Z, as read
+    EXPECT_EQ(balance[k][10], gap ? "-9999.00" : pdsi[k][2]);
+    // PHDI is PDSI except in the months of an ending attempt.
+    const std::string& pe = palmer[k][9];
+    if (pe == "0.00" || pe == "100.00" || gap) {
+      EXPECT_EQ(palmer[k][4], palmer[k][3]);
+    } else {
+      ++attempts;
+    }
+  }
+  EXPECT_GT(attempts, 100);
+}

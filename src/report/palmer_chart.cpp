@@ -39,13 +39,13 @@ std::string palmer_legend() {
 
 // One index over Palmer's classes.
 std::string palmer_panel(const svg::Axis& a, const Track* t, const std::string& name,
-                         const std::string& id) {
+                         const std::string& symbol, const std::string& id) {
   std::string out =
       "<figure id=\"" + id + "\"><figcaption>" + name + "</figcaption>\n" + empty_note(t);
   const double r = symmetric_range(t, 4, 10);
   const svg::Scale s{-r, r, svg::kTop, svg::kTop + svg::kPanel};
   out += svg::open(svg::kTop + svg::kPanel + svg::kBottom, name + " by month, coloured by class");
-  out += svg::value_axis(s, r > 4 ? 2 : 1, name + " (no unit)");
+  out += svg::value_axis(s, r > 4 ? 2 : 1, symbol + " (no unit)");
   out += svg::columns(a, t, s, 0, {kPalmerColours, palmer_class});
   out += "<path d=\"M" + svg::num(svg::kLeft) + " " + svg::num(s.y(0)) + "H" +
          svg::num(svg::kLeft + svg::kPlotWidth) + "\" class=\"base\"/>\n";
@@ -70,7 +70,7 @@ std::string z_panel(const svg::Axis& a, const Track* z) {
 
 std::string palmer_charts(const Station& st, const svg::Axis& a) {
   std::string out = palmer_panel(a, find_track(st, Index::PalmerX, Series::Observed),
-                                 "Palmer drought index X", "palmer-x");
+                                 "Palmer drought index X", "X", "palmer-x");
   out += palmer_legend();
   out += z_panel(a, find_track(st, Index::PalmerZ, Series::Observed));
   static constexpr std::array<std::pair<Index, const char*>, 3> complete{
@@ -79,7 +79,7 @@ std::string palmer_charts(const Station& st, const svg::Axis& a) {
   for (const auto& [index, name] : complete) {
     const Track* t = find_track(st, index, Series::Observed);
     if (!t->cells.empty())
-      extended += palmer_panel(a, t, name, std::string("palmer-") + index_name(index));
+      extended += palmer_panel(a, t, name, name, std::string("palmer-") + index_name(index));
   }
   if (extended.empty()) return out;
   return out +

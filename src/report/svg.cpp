@@ -264,7 +264,8 @@ std::string columns(const Axis& a, const Track* t, const Scale& s, double base, 
   const std::vector<Month> ms = months_of(a, t, c);
   if (c.transform) base = c.transform(base);
   std::vector<std::string> paths(c.colours.size());
-  if (a.month_width() >= kNarrowestBar) {
+  const bool bars = a.month_width() >= kNarrowestBar;
+  if (bars) {
     for (const Month& m : ms) bar(paths[static_cast<std::size_t>(m.klass)], a, s, base, m);
   } else {
     step_area(paths, a, s, base, ms);
@@ -272,7 +273,8 @@ std::string columns(const Axis& a, const Track* t, const Scale& s, double base, 
   std::string out;
   for (std::size_t k = 0; k < paths.size(); ++k) {
     if (!paths[k].empty())
-      out += std::string("<path fill=\"") + c.colours[k] + "\" d=\"" + paths[k] + "\"/>\n";
+      out += std::string("<path fill=\"") + c.colours[k] + "\" d=\"" + paths[k] +
+             (bars ? "\"/>\n" : "\" shape-rendering=\"crispEdges\"/>\n");
   }
   return out + cut_marks(a, s, ms);
 }

@@ -37,8 +37,9 @@ bool has_values(const Track* t) {
   return false;
 }
 
-// Years from the first to the last month with observed precipitation.
-int record_years(const Station& st) {
+// Years from the first to the last month with observed precipitation; the
+// years of the axis without a precipitation table.
+int record_years(const Station& st, const svg::Axis& a) {
   const Track* t = find_track(st, Index::Precip, Series::Observed);
   int first = 0;
   int last = -1;
@@ -47,12 +48,12 @@ int record_years(const Station& st) {
     if (last < 0) first = c.year;
     last = c.year;
   }
-  return last < 0 ? 0 : last - first + 1;
+  return last < 0 ? a.years : last - first + 1;
 }
 
 // A note for each SPI period without any value while a shorter one has values.
-std::string short_record_notes(const Station& st) {
-  const int years = record_years(st);
+std::string short_record_notes(const Station& st, const svg::Axis& a) {
+  const int years = record_years(st, a);
   std::string out;
   for (int months : kPeriodMonths) {
     bool any_shorter = false;
@@ -95,7 +96,7 @@ std::string heat_maps(const Station& st, const svg::Axis& a) {
   for (int months : kPeriodMonths)
     spei = spei || !find_track(st, Index::Spei, Series::Observed, months)->cells.empty();
   if (spei) out += heat_map(st, a, Index::Spei, Series::Observed, "SPEI, observed series");
-  return out + spi_legend() + short_record_notes(st);
+  return out + spi_legend() + short_record_notes(st, a);
 }
 
 }  // namespace report

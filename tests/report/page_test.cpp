@@ -200,6 +200,11 @@ TEST(StationPage, LegendsStatisticsAndReproducibleBytes) {
   EXPECT_EQ(page.find(">-0.00<"), std::string::npos);
   EXPECT_NE(page.find("<td>0.00</td><td>0.01</td>"), std::string::npos);
   EXPECT_NE(page.find("name=\"viewport\""), std::string::npos);
+  // SPI-24 has no value in two years: a first sum in month 24, then windows of 24 months.
+  EXPECT_NE(page.find("<p class=\"note\">SPI-24 needs at least 6 years of data; this record has "
+                      "2.</p>"),
+            std::string::npos);
+  EXPECT_EQ(page.find("SPI-12 needs"), std::string::npos);
 
   ASSERT_EQ(setenv("SOURCE_DATE_EPOCH", "1700000000", 1), 0);
   page = report::html_page(report::read_station(kId), "1");

@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
       report::warn("read " + report::shown(e.file) + ": out of memory");
       return report::kFailStatus;
     } catch (const std::bad_alloc&) {
-      report::warn(report::shown(report::station_file(id, "-report.html")) + ": out of memory");
+      report::warn("write " + report::shown(report::station_file(id, "-report.html")) +
+                   ": out of memory");
       return report::kFailStatus;
     }
   }

@@ -15,6 +15,7 @@ constexpr double kMaxTickLabels = 14.0;
 constexpr double kLabelWidth = 34.0;   // room a year label needs on the axis
 constexpr double kNarrowestBar = 2.5;  // narrower months are drawn as an area
 constexpr double kCutMark = 3.0;       // height of the mark on a cut column
+constexpr double kSeam = 0.4;          // overlap of a run under the next, against seams
 
 // The years between two labelled ticks.
 int year_step(int years) {
@@ -71,8 +72,12 @@ void step_area(std::vector<std::string>& paths, const Axis& a, const Scale& s, d
          ++j) {
       d += 'V';
       put(d, s.y(ms[j].value));
+      // The last month of a run reaches under the adjacent month of the next
+      // run, so that anti-aliasing leaves no light seam between the two.
+      const bool seam =
+          j + 1 < ms.size() && ms[j + 1].index == ms[j].index + 1 && ms[j + 1].klass != ms[i].klass;
       d += 'H';
-      put(d, a.x_of(ms[j].index + 1));
+      put(d, a.x_of(ms[j].index + 1) + (seam ? kSeam : 0.0));
     }
     d += 'V';
     put(d, s.y(base));
@@ -264,8 +269,7 @@ std::string columns(const Axis& a, const Track* t, const Scale& s, double base, 
   const std::vector<Month> ms = months_of(a, t, c);
   if (c.transform) base = c.transform(base);
   std::vector<std::string> paths(c.colours.size());
-  const bool bars = a.month_width() >= kNarrowestBar;
-  if (bars) {
+  if (a.month_width() >= kNarrowestBar) {
     for (const Month& m : ms) bar(paths[static_cast<std::size_t>(m.klass)], a, s, base, m);
   } else {
     step_area(paths, a, s, base, ms);
@@ -273,8 +277,7 @@ std::string columns(const Axis& a, const Track* t, const Scale& s, double base, 
   std::string out;
   for (std::size_t k = 0; k < paths.size(); ++k) {
     if (!paths[k].empty())
-      out += std::string("<path fill=\"") + c.colours[k] + "\" d=\"" + paths[k] +
-             (bars ? "\"/>\n" : "\" shape-rendering=\"crispEdges\"/>\n");
+      out += std::string("<path fill=\"") + c.colours[k] + "\" d=\"" + paths[k] + "\"/>\n";
   }
   return out + cut_marks(a, s, ms);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -214,6 +215,29 @@ TEST(StationPage, LegendsStatisticsAndReproducibleBytes) {
   EXPECT_EQ(page, again);
   EXPECT_NE(page.find("outputs written 2023-11-14 22:13 UTC"), std::string::npos);
   EXPECT_NE(report::html_page(report::read_station(kId), "1"), again);  // the newest file's time
+}
+
+TEST(StationPage, LongPalmerSeriesIsOneFilledAreaBrokenAtMissingMonths) {
+  TempDir dir;
+  std::string pdsi = "YEAR,MONTH,Z,X\r\n";
+  for (int y = 1901; y <= 2000; ++y) {
+    for (int m = 1; m <= 12; ++m) {
+      char line[64];
+      std::snprintf(line, sizeof line, "%d,%2d,    0.50,%s\r\n", y, m,
+                    y == 1950 && m == 6 ? "  -99.00" : "    2.50");
+      pdsi += line;
+    }
+  }
+  write_file(kId + "-pdsi.csv", pdsi);
+  const std::string page = report::html_page(report::read_station(kId), "1");
+  const std::string chart = element(page, "<figure id=\"palmer-x\">", "</figure>");
+  // 1200 months on 890 units: no room for bars, one outline per run of months.
+  const std::string open = "<path fill=\"#80cdc1\" d=\"";
+  const std::string path = element(chart, open, "\"/>").substr(open.size());
+  EXPECT_EQ(std::count(path.begin(), path.end(), 'M'), 2);
+  EXPECT_EQ(path.find('h'), std::string::npos);
+  EXPECT_NE(path.find("M86 83V"), std::string::npos);
+  EXPECT_NE(path.find("H976V83Z"), std::string::npos);
 }
 
 }  // namespace

@@ -9,8 +9,6 @@ namespace report {
 namespace {
 
 constexpr double kRow = 9.0;  // height of one calendar month
-constexpr std::array<const char*, svg::kMonthsPerYear> kMonthAbbrev{
-    "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 std::string deciles(const Station& st, const svg::Axis& a, Series series) {
   const Track* t = find_track(st, Index::Decile, series);
@@ -29,7 +27,9 @@ std::string deciles(const Station& st, const svg::Axis& a, Series series) {
     const double y = svg::kTop + static_cast<double>(m) * kRow;
     out +=
         svg::grid_row(rows[m], kDecileColours, svg::kLeft, svg::kPlotWidth / a.years, y, kRow - 1);
-    if (m % 3 == 0) out += svg::text(svg::kLeft - 6, y + kRow - 1, kMonthAbbrev[m], "rl");
+    if (m % 3 == 0)
+      out += svg::text(svg::kLeft - 6, y + kRow - 1, std::string(svg::kMonthNames[m]).substr(0, 3),
+                       "rl");
   }
   out += svg::y_title(svg::kTop, h, "month");
   out += svg::year_axis(a, svg::kTop, h);

@@ -14,10 +14,6 @@ namespace {
 
 using svg::escape;
 
-constexpr std::array<const char*, svg::kMonthsPerYear> kMonthNames{
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
-
 // Charts are at least this wide, so that their 13-unit text never shows
 // smaller than 11 px; a narrower window scrolls them sideways.
 constexpr const char* kStyle = R"(
@@ -57,8 +53,8 @@ std::string span_text(const Station& st) {
     last = &c;
   }
   if (first == nullptr) return "data span unknown (no observed monthly precipitation)";
-  return std::string("observed precipitation from ") + kMonthNames[first->month - 1] + " " +
-         std::to_string(first->year) + " to " + kMonthNames[last->month - 1] + " " +
+  return std::string("observed precipitation from ") + svg::kMonthNames[first->month - 1] + " " +
+         std::to_string(first->year) + " to " + svg::kMonthNames[last->month - 1] + " " +
          std::to_string(last->year) + " (" + std::to_string(last->year - first->year + 1) +
          " years)";
 }

@@ -10,10 +10,6 @@ namespace report {
 
 namespace {
 
-constexpr std::array<const char*, svg::kMonthsPerYear> kMonthNames{
-    "January", "February", "March",     "April",   "May",      "June",
-    "July",    "August",   "September", "October", "November", "December"};
-
 struct Month {
   int year = 0;
   int month = 0;
@@ -92,7 +88,7 @@ std::string status_panel(const Station& st) {
   const Month m = last_month(st);
   std::string out = "<section id=\"status\"><h2>Current status";
   if (m.month >= 1 && m.month <= svg::kMonthsPerYear)
-    out += std::string(": ") + kMonthNames[static_cast<std::size_t>(m.month - 1)] + " " +
+    out += std::string(": ") + svg::kMonthNames[static_cast<std::size_t>(m.month - 1)] + " " +
            std::to_string(m.year);
   out +=
       "</h2>\n<div class=\"scroll\"><table class=\"status\"><thead><tr><th>index</th>"

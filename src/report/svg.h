@@ -4,6 +4,7 @@
 // draws in a viewBox kWidth units wide that the page scales to its width.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,6 +15,9 @@
 namespace report::svg {
 
 inline constexpr int kMonthsPerYear = 12;
+inline constexpr std::array<const char*, kMonthsPerYear> kMonthNames{
+    "January", "February", "March",     "April",   "May",      "June",
+    "July",    "August",   "September", "October", "November", "December"};
 inline constexpr double kWidth = 1000.0;  // drawing width of every chart
 inline constexpr double kLeft = 86.0;     // room for the row labels and the axis title
 inline constexpr double kRight = 24.0;    // room for half the last year label

@@ -1,60 +1,37 @@
 // Entry point of drought-report: for each station ID given, reads the
 // station's output files in the current directory and writes
 // <id>-report.html and <id>-indices.csv beside them.
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "report/page.h"
+#include "report/output.h"
 #include "report/sources.h"
-#include "report/tidy.h"
 #include "version.h"
 
 namespace {
-
-constexpr int kFailStatus = 2;
 
 constexpr const char* kUsage =
     "usage: drought-report [options] ID...\n"
     "Reads the output files that drought wrote for each station ID in the current\n"
     "directory and writes beside them:\n"
-    "  ID-report.html   one self-contained page drawing the indices\n"
+    "  ID-report.html   one self-contained page: the current status, then the\n"
+    "                   indices as charts and tables\n"
     "  ID-indices.csv   every monthly value, one per row:\n"
     "                   station,year,month,index,period,series,value\n"
-    "Missing or cut-short files are reported on standard error and on the page.\n"
+    "The files of drought --extended (ID-palmer.csv, ID-spei.csv, ID-events.csv,\n"
+    "ID-needed.csv) add their panels and rows when they exist. Missing, cut-short,\n"
+    "damaged or oversized files are reported on standard error and on the page.\n"
+    "An ID with '/', '\\' or a control byte is refused. With SOURCE_DATE_EPOCH set,\n"
+    "the page names that time instead of the newest file's, so reruns give the\n"
+    "same bytes.\n"
     "options:\n"
     "  --help      print this text and exit\n"
-    "  --version   print the version and exit\n";
-
-void warn(const std::string& text) {
-  std::fputs(("drought-report: " + text + "\n").c_str(), stderr);
-}
-
-bool write_file(const std::string& name, const std::string& text) {
-  std::ofstream out(name, std::ios::binary | std::ios::trunc);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  out.close();
-  if (!out) warn("cannot write " + name);
-  return static_cast<bool>(out);
-}
-
-// Reports one station; false when nothing could be reported or written.
-bool report_station(std::string_view id) {
-  const report::Station st = report::read_station(id);
-  if (!st.any_file) {
-    warn(st.id + ": no output files of this station in the current directory (run drought first)");
-    return false;
-  }
-  for (const report::FileReport& f : st.files) {
-    if (f.state != report::FileState::Ok) warn(report::warning_text(st, f));
-  }
-  const bool page =
-      write_file(report::station_file(id, "-report.html"), report::html_page(st, DROUGHT_VERSION));
-  const bool table = write_file(report::station_file(id, "-indices.csv"), report::tidy_table(st));
-  return page && table;
-}
+    "  --version   print the version and exit\n"
+    "exit status: 0 all written, 1 an ID refused, 2 a station failed or out of memory\n";
 
 }  // namespace
 
@@ -72,19 +49,28 @@ int main(int argc, char** argv) {
       std::puts("drought-report " DROUGHT_VERSION);
       return 0;
     } else if (!options_done && arg.size() > 1 && arg.front() == '-') {
-      warn("unknown option " + std::string(arg) + " (see drought-report --help)");
-      return kFailStatus;
+      report::warn("unknown option " + report::shown(arg) + " (see drought-report --help)");
+      return report::kFailStatus;
     } else {
       ids.push_back(arg);
     }
   }
   if (ids.empty()) {
-    warn("no station ID given (see drought-report --help)");
-    return kFailStatus;
+    report::warn("no station ID given (see drought-report --help)");
+    return report::kFailStatus;
   }
   int status = 0;
   for (std::string_view id : ids) {
-    if (!report_station(id)) status = kFailStatus;
+    try {
+      status = std::max(status, report::report_station(id, DROUGHT_VERSION));
+    } catch (const report::OutOfMemory& e) {
+      report::warn("read " + report::shown(e.file) + ": out of memory");
+      return report::kFailStatus;
+    } catch (const std::bad_alloc&) {
+      report::warn("write " + report::shown(report::station_file(id, "-report.html")) +
+                   ": out of memory");
+      return report::kFailStatus;
+    }
   }
   return status;
 }

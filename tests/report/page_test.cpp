@@ -144,7 +144,9 @@ TEST(StationPage, ExtendedFilesGivePanelsRowsAndEvents) {
   write_station();
   const report::Station st = report::read_station(kId);
   for (const auto& f : st.files)
-    if (f.optional) EXPECT_EQ(f.state, report::FileState::Ok) << f.name;
+    if (f.optional) {
+      EXPECT_EQ(f.state, report::FileState::Ok) << f.name;
+    }
   const std::string page = report::html_page(st, "1");
   write_file("page.html", page);
   ASSERT_EQ(std::system("python3 -c 'import xml.etree.ElementTree as E; E.parse(\"page.html\")'"),

@@ -17,7 +17,7 @@ std::vector<double> sorted_positive(std::span<const double> sums) {
     if (v > 0.0) sample.push_back(v);
   std::vector<double> sorted(sample.size());
   const int n = static_cast<int>(sample.size());
-  sort(sample, sorted, n, n);
+  sort(sample, sorted, n);
   return sorted;
 }
 

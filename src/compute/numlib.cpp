@@ -147,7 +147,7 @@ inline double fraction_result(double x, double alpha, double g, double ratio) {
 // ---------------------------------------------------------------------------
 // sort
 
-void sort(std::span<const double> in, std::span<double> out, int n, int /*capacity*/) {
+void sort(std::span<const double> in, std::span<double> out, int n) {
   // Never more values than either array holds.
   const long long count =
       std::min<long long>({static_cast<long long>(n), static_cast<long long>(in.size()),

@@ -11,10 +11,9 @@
 namespace compute {
 
 // Copies the first n values of in to out and sorts them ascending (Shell's
-// sort with increments 1, 4, 13, 40, ...). capacity is the caller's array size
-// (not otherwise used). n is cut to the sizes of both spans; n <= 1 sorts
-// nothing.
-void sort(std::span<const double> in, std::span<double> out, int n, int capacity);
+// sort with increments 1, 4, 13, 40, ...). n is cut to the sizes of both
+// spans; n <= 1 sorts nothing.
+void sort(std::span<const double> in, std::span<double> out, int n);
 
 // Sample L-moments of the ascending sample x[0..n-1]: xmom.size() = nmom
 // values, lambda1, lambda2, tau3, tau4, ... A = B = 0 (either zero may be

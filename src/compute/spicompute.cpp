@@ -81,9 +81,8 @@ void write_rows(int k, int station, int first_year, const SpiPeriod& r) {
 
 }  // namespace
 
-void read(int incode, std::span<float> series, int unit, float fill, float missing, int first_year,
-          int nyears, int& station, int& end_flag) {
-  if (incode != kListHundredths) throw records::FatalError("INCODE ERROR");
+void read(std::span<float> series, int unit, float fill, float missing, int first_year, int nyears,
+          int& station, int& end_flag) {
   nyears = std::clamp(nyears, 0, static_cast<int>(series.size() / 12));
   end_flag = 0;
   std::fill_n(series.begin(), 12 * nyears, fill);
@@ -137,8 +136,7 @@ void spicompute(std::string_view file_arg, int first_year, const catalogue::Choi
   int end_flag = 0;
   while (end_flag != 1) {
     int station = 0;
-    read(kListHundredths, series, kTableUnit, kSpiFill, kTableMissing, first_year, kSpiYears,
-         station, end_flag);
+    read(series, kTableUnit, kSpiFill, kTableMissing, first_year, kSpiYears, station, end_flag);
     for (int k = 1; k <= catalogue::kPeriods; ++k) {
       const int nrun = catalogue::kPeriodMonths[static_cast<std::size_t>(k - 1)];
       spipe3(nrun, series, kSpiFill, kSpiYears, result, fit, choices);

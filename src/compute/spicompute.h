@@ -27,10 +27,6 @@ namespace compute {
 // catalogue::kMissingMonth.
 inline constexpr int kTableUnit = 10;
 
-// Input code of `read`: a list-directed monthly table of integer hundredths,
-// the only form the SPI run reads.
-inline constexpr int kListHundredths = 1;
-
 // choices: the L-moment estimator and the distribution of the fits (the
 // reference years of the choices are not used here). reference: the years
 // whose sums are fitted (every year by default); the fitted distributions
@@ -48,9 +44,10 @@ FitSlots fit_slots(int first_year, const catalogue::YearRange& reference);
 // Months equal to `missing` and records whose year has no slot set nothing.
 // The first record of the next station is stepped back for the next call.
 // Returns the block's station number (0 for an empty block) in `station` and
-// sets end_flag to 1 when the file ended, else 0. An unknown input code or a
-// record that cannot be read ends the program.
-void read(int incode, std::span<float> series, int unit, float fill, float missing, int first_year,
-          int nyears, int& station, int& end_flag);
+// sets end_flag to 1 when the file ended, else 0. The table is list-directed
+// integer hundredths, the only form the SPI run reads; a record that cannot be
+// read ends the program.
+void read(std::span<float> series, int unit, float fill, float missing, int first_year, int nyears,
+          int& station, int& end_flag);
 
 }  // namespace compute

@@ -52,7 +52,7 @@ Table read_table(std::string_view id, const catalogue::FileRow& row) {
   if (records::read_list(kTableUnit, {station, t.first_year, std::span<int>(totals)}) ==
       records::ReadStatus::Ok) {
     records::step_back(kTableUnit);
-    compute::read(compute::kListHundredths, t.months, kTableUnit, catalogue::kMissingSpi,
+    compute::read(t.months, kTableUnit, catalogue::kMissingSpi,
                   static_cast<float>(catalogue::kMissingMonth), t.first_year,
                   catalogue::kLongestRecordYears, station, end_flag);
     for (std::size_t i = t.months.size(); i-- > 0;)

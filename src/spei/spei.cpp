@@ -117,7 +117,7 @@ struct Fit {
 Fit fit_sample(std::vector<double>& sample, catalogue::SpeiDistribution distribution) {
   std::vector<double> sorted(sample.size());
   const int n = static_cast<int>(sample.size());
-  compute::sort(sample, sorted, n, n);
+  compute::sort(sample, sorted, n);
   std::array<double, 3> lmom{};
   Fit fit;
   int ifail = 0;

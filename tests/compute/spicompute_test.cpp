@@ -66,7 +66,7 @@ TEST(TableReader, ReadsOneStationBlockIntoSlots) {
   std::array<float, compute::kSpiSlots> series;
   series.fill(1.0f);
   int station = -1, end = -1;
-  compute::read(compute::kListHundredths, series, 10, kFill, static_cast<float>(catalogue::kMissingMonth), 1950,
+  compute::read(series, 10, kFill, static_cast<float>(catalogue::kMissingMonth), 1950,
                 compute::kSpiYears, station, end);
   EXPECT_EQ(station, 7);
   EXPECT_EQ(end, 0);
@@ -86,7 +86,7 @@ TEST(TableReader, ReadsOneStationBlockIntoSlots) {
   for (std::size_t i = 13; i < last; ++i) ASSERT_EQ(series[i], kFill) << i;
 
   // The next block starts with the record that ended this one.
-  compute::read(compute::kListHundredths, series, 10, kFill, static_cast<float>(catalogue::kMissingMonth), 1950,
+  compute::read(series, 10, kFill, static_cast<float>(catalogue::kMissingMonth), 1950,
                 compute::kSpiYears, station, end);
   EXPECT_EQ(station, 8);
   EXPECT_EQ(end, 1);

@@ -33,13 +33,4 @@ inline std::string table_text(const std::vector<Year>& years, int station = 1234
   return text;
 }
 
-// A year with one month given (or all months when month is 0), others missing.
-inline Year only(int year, int month, int total) {
-  Year y{year, {}};
-  y.t.fill(month == 0 ? total : M);
-  if (month > 0) y.t[month - 1] = total;
-  return y;
-}
-inline Year flat(int year, int total) { return only(year, 0, total); }
-
 }  // namespace indices_testing

@@ -63,7 +63,7 @@ TEST(Spei, SmallSeriesMatchesTheIndependentComputation) {
 TEST(Spei, LogLogisticFitOfNegativeSkewness) {
   std::array<double, 8> d{22.25, -27.75, 45.5, 2.0, 36.0, 22.0, 62.5, 9.25};
   std::array<double, 8> sorted{};
-  compute::sort(d, sorted, 8, 8);
+  compute::sort(d, sorted, 8);
   std::array<double, 3> lmom{}, para{};
   int ifail = 1;
   compute::samlmr(sorted, 8, lmom, 0.0, 0.0, ifail);

@@ -72,11 +72,91 @@ void walk_period(std::int64_t y0, int m0, std::int64_t y_last, int lm, int count
   }
 }
 
+// Missing months take their calendar month's normal truncated to whole
+// hundredths; a month without any total has the normal 0.
+MonthSeries filled_months(const MonthlyTable& table, const std::array<float, 12>& normal) {
+  MonthSeries p{};
+  for (int i = 0; i < table.n; ++i) {
+    for (int m = 1; m <= 12; ++m) {
+      int t = table.total[i][m - 1];
+      if (t == kMissingTotal) t = records::trunc_to_int(double(normal[m - 1]));
+      p[12 * i + m] = static_cast<float>(t);
+    }
+  }
+  return p;
+}
+
+// Climatological EP: the same window over two years of normals.
+std::array<float, 13> climatological_ep(const std::array<float, 12>& normal) {
+  std::array<float, 25> cycle{};
+  for (int x = 1; x <= 12; ++x) cycle[x] = cycle[x + 12] = normal[x - 1];
+  std::array<float, 13> cep{};
+  for (int m = 1; m <= 12; ++m) cep[m] = effective(cycle.data(), m + 12);
+  return cep;
+}
+
+// The output period: months k = first_k .. first_k + months - 1, from month m0
+// of year y0 to month lm of year y_last.
+struct Period {
+  std::int64_t y0;
+  int m0;
+  std::int64_t y_last;
+  int lm;
+  int first_k;
+  int months;
+  template <typename Visit>
+  void walk(Visit visit) const {
+    walk_period(y0, m0, y_last, lm, months, visit);
+  }
+};
+
+// Spread of EP about the climatological EP, per calendar month. One sample
+// gives a divisor of 0: infinity or NaN, written as such.
+std::array<float, 13> spread(const MonthSeries& ep, const std::array<float, 13>& cep,
+                             const Period& period) {
+  std::array<std::array<float, kMaxSamples>, 13> sample{};
+  std::array<int, 13> count{};
+  period.walk([&](int, int m, int step) {
+    if (count[m] < kMaxSamples) sample[m][count[m]++] = ep[period.first_k + step];
+  });
+  std::array<float, 13> sd{};
+  for (int m = 1; m <= 12; ++m) {
+    float q = 0.0f;
+    for (int r = 0; r < count[m]; ++r) {
+      const double d = double(sample[m][r]) - double(cep[m]);
+      q = add(q, d * d);
+    }
+    sd[m] = records::round_to_float(std::sqrt(double(q) / (count[m] - 1)));
+  }
+  return sd;
+}
+
+// EP, its departure from the climatological EP, the standardized departure
+// and PRN of every month of the period.
+void write_prn(const MonthlyTable& table, const Period& period) {
+  static const records::Layout kPrnRecord{"I4,',',I2,',',4(F8.2,',')"};
+  const std::array<float, 12> normal = monthly_normals(table);
+  const MonthSeries p = filled_months(table, normal);
+  const int last_k = period.first_k + period.months - 1;
+  MonthSeries ep{};
+  for (int k = period.first_k; k <= last_k; ++k) ep[k] = effective(p.data(), k);
+  const std::array<float, 13> cep = climatological_ep(normal);
+  const std::array<float, 13> sd = spread(ep, cep, period);
+  float weight_sum = 0.0f;
+  for (int j = 1; j <= 12; ++j) weight_sum = add(weight_sum, 1.0 / j);
+
+  period.walk([&](int y, int m, int step) {
+    const int k = period.first_k + step;
+    const float dep = records::round_to_float(double(ep[k]) - double(cep[m]));
+    const float sep = records::round_to_float(double(dep) / double(sd[m]));
+    const float prn = records::round_to_float(double(dep) / double(weight_sum));
+    records::write(kPrnUnit, kPrnRecord, {y, m, ep[k], dep, sep, prn});
+  });
+}
+
 }  // namespace
 
 void computeedi(std::string_view table_arg) {
-  static const records::Layout kPrnRecord{"I4,',',I2,',',4(F8.2,',')"};
-
   const std::string station = catalogue::station_of(table_arg);
   const std::string_view table_name = catalogue::trim_name(table_arg);
 
@@ -102,64 +182,14 @@ void computeedi(std::string_view table_arg) {
 
   // EP exists for the months k = fm + 11 .. last_k whose twelve-month window
   // lies inside the data; with no first or last data month there is none and
-  // the file keeps its header only.
+  // the file keeps its header only. The output period starts at the month of
+  // index first_k.
   const int first_k = fm + 11;
   const int last_k = 12 * (n - 1) + lm;
   if (n > 0 && fm > 0 && lm > 0 && last_k >= first_k) {
-    const std::array<float, 12> normal = monthly_normals(table);
-
-    // Missing months take their calendar month's normal truncated to whole
-    // hundredths; a month without any total has the normal 0.
-    MonthSeries p{};
-    for (int i = 0; i < n; ++i) {
-      for (int m = 1; m <= 12; ++m) {
-        int t = table.total[i][m - 1];
-        if (t == kMissingTotal) t = records::trunc_to_int(double(normal[m - 1]));
-        p[12 * i + m] = static_cast<float>(t);
-      }
-    }
-
-    MonthSeries ep{};
-    for (int k = first_k; k <= last_k; ++k) ep[k] = effective(p.data(), k);
-
-    // Climatological EP: the same window over two years of normals.
-    std::array<float, 25> cycle{};
-    for (int x = 1; x <= 12; ++x) cycle[x] = cycle[x + 12] = normal[x - 1];
-    std::array<float, 13> cep{};
-    for (int m = 1; m <= 12; ++m) cep[m] = effective(cycle.data(), m + 12);
-
-    float weight_sum = 0.0f;
-    for (int j = 1; j <= 12; ++j) weight_sum = add(weight_sum, 1.0 / j);
-
-    // The output period starts at the month of index first_k.
     const std::int64_t y0 = fm == 1 ? std::int64_t{y1} : std::int64_t{y1} + 1;
     const int m0 = fm == 1 ? 12 : fm - 1;
-    const int months = last_k - first_k + 1;
-
-    // Spread of EP about the climatological EP, per calendar month.
-    std::array<std::array<float, kMaxSamples>, 13> sample{};
-    std::array<int, 13> count{};
-    walk_period(y0, m0, y_last, lm, months, [&](int, int m, int step) {
-      if (count[m] < kMaxSamples) sample[m][count[m]++] = ep[first_k + step];
-    });
-    std::array<float, 13> sd{};
-    for (int m = 1; m <= 12; ++m) {
-      float q = 0.0f;
-      for (int r = 0; r < count[m]; ++r) {
-        const double d = double(sample[m][r]) - double(cep[m]);
-        q = add(q, d * d);
-      }
-      // One sample gives a divisor of 0: infinity or NaN, written as such.
-      sd[m] = records::round_to_float(std::sqrt(double(q) / (count[m] - 1)));
-    }
-
-    walk_period(y0, m0, y_last, lm, months, [&](int y, int m, int step) {
-      const int k = first_k + step;
-      const float dep = records::round_to_float(double(ep[k]) - double(cep[m]));
-      const float sep = records::round_to_float(double(dep) / double(sd[m]));
-      const float prn = records::round_to_float(double(dep) / double(weight_sum));
-      records::write(kPrnUnit, kPrnRecord, {y, m, ep[k], dep, sep, prn});
-    });
+    write_prn(table, Period{y0, m0, y_last, lm, first_k, last_k - first_k + 1});
   }
   records::close(kPrnUnit);
 

@@ -59,14 +59,19 @@ void spi_run(std::string_view id, const catalogue::FileRow& table,
 }
 
 // Names the options of the run that change values in <id>-options.txt, so
-// that a page made from the files says how they were made; a run without such
-// options removes the file an earlier run may have left.
+// that a page made from the files says how they were made. A run without such
+// options removes the file an earlier run may have left, and a run without
+// --extended removes the files of the extended indices, so that no page shows
+// indices of an earlier run beside the new ones.
 void write_options_file(std::string_view id, const catalogue::Choices& choices) {
   constexpr int kOptionsUnit = 91;
+  std::error_code ignored;
+  if (!choices.extended)
+    for (const catalogue::FileRow* row : catalogue::kFiles)
+      if (row->extended) std::filesystem::remove(catalogue::file_name(id, row->suffix), ignored);
   const std::string name = catalogue::file_name(id, catalogue::kOptions.suffix);
   const std::string line = value_options_text(choices);
   if (line.empty()) {
-    std::error_code ignored;
     std::filesystem::remove(name, ignored);
     return;
   }

@@ -73,4 +73,12 @@ TEST(PalmerStation, EveryMonthInItsPlaceAndPhdiIsPdsiOutsideEndingAttempts) {
     }
   }
   EXPECT_GT(attempts, 100);
+
+  // The run names its options; a plain run afterwards removes every file of
+  // the extended indices and the note, so no page mixes the two runs.
+  EXPECT_EQ(testing_support::read_file("100113-options.txt"), "--extended\r\n");
+  ASSERT_EQ(testing_support::run_drought(dir.path(), "", "-q 100113").status, 0);
+  for (const char* name : {"100113-water-balance.csv", "100113-palmer.csv", "100113-spei.csv",
+                           "100113-events.csv", "100113-needed.csv", "100113-options.txt"})
+    EXPECT_FALSE(fs::exists(name)) << name;
 }

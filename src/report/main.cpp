@@ -2,11 +2,13 @@
 // station's output files in the current directory and writes
 // <id>-report.html and <id>-indices.csv beside them.
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "report/network.h"
 #include "report/page.h"
 #include "report/sources.h"
 #include "report/tidy.h"
@@ -25,6 +27,12 @@ constexpr const char* kUsage =
     "                   station,year,month,index,period,series,value\n"
     "Missing or cut-short files are reported on standard error and on the page.\n"
     "options:\n"
+    "  --network OUT.html DIR...\n"
+    "              instead: one page OUT.html over every station found in the\n"
+    "              directories DIR and their subdirectories (a station is an\n"
+    "              ID.csv with its outputs beside it): maps of SPI-3, SPI-12 and\n"
+    "              Palmer X in each station's last month, class counts and a\n"
+    "              table of the stations linking to their ID-report.html\n"
     "  --help      print this text and exit\n"
     "  --version   print the version and exit\n";
 
@@ -56,10 +64,23 @@ bool report_station(std::string_view id) {
   return page && table;
 }
 
+// Writes the network page over the stations of the directories.
+int report_network(const std::string& out, const std::vector<std::string_view>& dirs) {
+  const auto page_dir = std::filesystem::absolute(out).parent_path();
+  const report::Network net = report::read_network(dirs, page_dir);
+  for (const std::string& w : net.warnings) warn(w);
+  if (net.stations.empty()) {
+    warn("no station with SPI results in the directories given");
+    return kFailStatus;
+  }
+  return write_file(out, report::network_page(net, DROUGHT_VERSION)) ? 0 : kFailStatus;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> ids;
+  const char* network = nullptr;  // --network OUT.html: the arguments are directories
   bool options_done = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -71,6 +92,8 @@ int main(int argc, char** argv) {
     } else if (!options_done && arg == "--version") {
       std::puts("drought-report " DROUGHT_VERSION);
       return 0;
+    } else if (!options_done && arg == "--network" && i + 1 < argc) {
+      network = argv[++i];
     } else if (!options_done && arg.size() > 1 && arg.front() == '-') {
       warn("unknown option " + std::string(arg) + " (see drought-report --help)");
       return kFailStatus;
@@ -79,9 +102,11 @@ int main(int argc, char** argv) {
     }
   }
   if (ids.empty()) {
-    warn("no station ID given (see drought-report --help)");
+    warn(network != nullptr ? "no directory given (see drought-report --help)"
+                            : "no station ID given (see drought-report --help)");
     return kFailStatus;
   }
+  if (network != nullptr) return report_network(network, ids);
   int status = 0;
   for (std::string_view id : ids) {
     if (!report_station(id)) status = kFailStatus;

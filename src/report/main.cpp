@@ -92,7 +92,11 @@ int main(int argc, char** argv) {
     } else if (!options_done && arg == "--version") {
       std::puts("drought-report " DROUGHT_VERSION);
       return 0;
-    } else if (!options_done && arg == "--network" && i + 1 < argc) {
+    } else if (!options_done && arg == "--network") {
+      if (i + 1 == argc) {
+        warn("--network needs the name of the page (see drought-report --help)");
+        return kFailStatus;
+      }
       network = argv[++i];
     } else if (!options_done && arg.size() > 1 && arg.front() == '-') {
       warn("unknown option " + std::string(arg) + " (see drought-report --help)");

@@ -421,6 +421,18 @@ int dot_size(std::size_t stations) {
   return stations <= 100 ? 9 : stations <= 1000 ? 7 : stations <= 10000 ? 5 : 4;
 }
 
+// The tab of the map in view stands out: SPI-3 unless another map is the target.
+std::string tab_styles() {
+  std::string out = ".tabs a[href=\"#spi3\"]";
+  for (const MapKind& m : kMaps) {
+    out += std::string(",.maps:has(#") + m.id + ":target) .tabs a[href=\"#" + m.id + "\"]";
+  }
+  out +=
+      "{background:#444;color:#fff}\n.maps:has(.mapbox:target:not(#spi3)) .tabs "
+      "a[href=\"#spi3\"]{background:none;color:#222}\n";
+  return out;
+}
+
 std::string class_styles() {
   std::string out;
   for (std::size_t i = 0; i < kMaps.size(); i += 2) {  // SPI-3 (as SPI-12) and Palmer
@@ -452,7 +464,8 @@ std::string head(std::size_t stations) {
          ".maps:has(.mapbox:target:not(#spi3)) #spi3{display:none}\n"
          ".tabs a{display:inline-block;padding:.2em .8em;border:1px solid #888;border-radius:4px;"
          "margin-right:.3em;text-decoration:none;color:#222}\n"
-         "svg.map{display:block;width:100%;height:auto;max-height:80vh;border:1px solid #999}\n"
+         ".mapbox{overflow-x:auto}svg.map{display:block;min-width:640px;width:100%;height:auto;max-"
+         "height:80vh;border:1px solid #999}\n"
          ".sea{fill:#dfe5ea}.grat{fill:none;stroke:#fff;stroke-width:1px;vector-effect:non-scaling-"
          "stroke}\n"
          ".lab{fill:#555}\n"
@@ -467,13 +480,14 @@ std::string head(std::size_t stations) {
          ".countbox{display:flex;flex-wrap:wrap;gap:24px}\n"
          "table{border-collapse:collapse}td,th{padding:2px 8px;border-bottom:1px solid #ddd}\n"
          ".counts td+td{text-align:right}\n"
-         "#stations{overflow-x:auto}.st{table-layout:fixed;width:50em;font-variant-numeric:tabular-"
+         "#stations{overflow-x:auto}.st{table-layout:fixed;width:58em;font-variant-numeric:tabular-"
          "nums}\n"
          ".chunk{content-visibility:auto;contain-intrinsic-size:auto 50em auto 13000px}\n"
-         ".st th,.st td{width:5.5em;text-align:right}.st tr>:first-child{width:6em;text-align:left}\n"
+         ".st th,.st td{width:5.5em;text-align:right;white-space:nowrap}.st "
+         "tr>:first-child{width:6em;text-align:left}.st tr>:nth-child(4){width:7em}\n"
          ".st tr>:last-child{width:9em;text-align:left}.st "
          "td:empty::after{content:\"\\2013\";color:#999}\n" +
-         class_styles() + "</style>\n</head>\n";
+         tab_styles() + class_styles() + "</style>\n</head>\n";
 }
 
 // Filters the table by class and ID prefix; a click on a dot shows its row.

@@ -1,17 +1,13 @@
 #include "report/network.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
-#include <map>
-#include <numbers>
 #include <utility>
 
 #include "catalogue/catalogue.h"
-#include "report/page.h"
 
 namespace report {
 
@@ -77,7 +73,8 @@ enum class Scan { Next, Found, Stop };
 
 // Hands the lines of the end of a file to pick, last line first, until it
 // finds what it looks for or stops; reads further back while it asks for
-// more. A line cut by the start of the part read is not handed on.
+// more (a larger part, whose lines pick sees again from the last one). A
+// line cut by the start of the part read is not handed on.
 template <class Pick>
 void scan_backwards(const fs::path& path, Pick&& pick) {
   std::ifstream in(path, std::ios::binary);

@@ -17,8 +17,11 @@ namespace fs = std::filesystem;
 
 // ---- Reading the ends of files ------------------------------------------------
 
-constexpr std::streamoff kTailBytes = 4096;    // first look at the end of a file: ~30 records
-constexpr std::streamoff kTailGrowth = 8;      // then 8 times more, up to the whole file
+constexpr std::streamoff kTailBytes = 4096;  // first look at the end of a file: ~30 records
+constexpr std::streamoff kTailGrowth = 8;    // then 8 times more, up to the whole file
+// At most the records of the longest record a companion reads, 256 bytes
+// each: a damaged file never takes more memory than that.
+constexpr std::streamoff kMaxTailBytes = catalogue::kLongestRecordYears * 12 * 256;
 constexpr std::size_t kDailyHeadBytes = 1024;  // the header and first record of <id>.csv
 constexpr std::size_t kSpiFirstValue = 2;      // year, month, then the periods
 constexpr std::size_t kPalmerXField = 3;       // year, month, Z, X
@@ -82,7 +85,7 @@ void scan_backwards(const fs::path& path, Pick&& pick) {
   in.seekg(0, std::ios::end);
   const std::streamoff size = in.tellg();
   std::string text;
-  for (std::streamoff bytes = kTailBytes;; bytes *= kTailGrowth) {
+  for (std::streamoff bytes = kTailBytes;; bytes = std::min(bytes * kTailGrowth, kMaxTailBytes)) {
     const std::streamoff start = std::max<std::streamoff>(0, size - bytes);
     text.resize(static_cast<std::size_t>(size - start));
     in.seekg(start);
@@ -97,7 +100,7 @@ void scan_backwards(const fs::path& path, Pick&& pick) {
       if (s != Scan::Next) return;
       end = nl == std::string::npos ? 0 : nl;
     }
-    if (start == 0) return;
+    if (start == 0 || bytes == kMaxTailBytes) return;
   }
 }
 

@@ -120,8 +120,9 @@ std::string month_text(int year, int month) {
 
 // ---- Maps ---------------------------------------------------------------------
 
-// The area of the maps in degrees, on whole graticule steps, and the scale of
-// longitudes at its middle latitude (the equirectangular projection).
+// The area of the maps in degrees: the stations with a small margin, the
+// graticule step, and the scale of longitudes at the middle latitude (the
+// equirectangular projection).
 struct Extent {
   double west = -180;
   double east = 180;
@@ -153,11 +154,11 @@ Extent extent_of(const std::vector<NetStation>& stations) {
       break;
     }
   }
-  const double pad = e.step / 4;  // keeps dots off the edges
-  e.west = std::max(-180.0, std::floor((lo_lon - pad) / e.step) * e.step);
-  e.east = std::min(180.0, std::ceil((hi_lon + pad) / e.step) * e.step);
-  e.south = std::max(-90.0, std::floor((lo_lat - pad) / e.step) * e.step);
-  e.north = std::min(90.0, std::ceil((hi_lat + pad) / e.step) * e.step);
+  const double pad = span / 25;  // keeps dots off the edges
+  e.west = std::max(-180.0, lo_lon - pad);
+  e.east = std::min(180.0, hi_lon + pad);
+  e.south = std::max(-90.0, lo_lat - pad);
+  e.north = std::min(90.0, hi_lat + pad);
   e.k = std::cos((e.north + e.south) / 2 * std::numbers::pi / 180);
   return e;
 }
@@ -174,22 +175,26 @@ struct Graticule {
   std::string labels;
 };
 
+// The graticule lines on whole steps inside the area, each labelled at the
+// left or bottom edge.
 Graticule graticule(const Extent& e, double font) {
   std::string lines = "<path class=\"grat\" d=\"";
   std::string labels = "<g class=\"lab\" font-size=\"" + short_number(font, 3) + "\">";
-  for (double lon = e.west; lon <= e.east + 1e-9; lon += e.step) {
+  const auto label = [&](double x, double y, const std::string& text) {
+    labels += "<text x=\"" + short_number(x, 3) + "\" y=\"" + short_number(y, 3) + "\">" + text +
+              "</text>";
+  };
+  for (double lon = std::ceil(e.west / e.step) * e.step; lon <= e.east; lon += e.step) {
     lines += "M" + short_number(lon) + " " + short_number(-e.north) + "V" + short_number(-e.south);
-    if (lon > e.west && lon < e.east) {
-      labels += "<text x=\"" + short_number(lon * e.k + font / 4, 3) + "\" y=\"" +
-                short_number(-e.south - font / 3, 3) + "\">" + degrees(lon, "E", "W") + "</text>";
-    }
+    // a label needs about three letters of room before the east edge
+    if ((e.east - lon) * e.k > 3 * font)
+      label(lon * e.k + font / 4, -e.south - font / 3, degrees(lon, "E", "W"));
   }
-  for (double lat = e.south; lat <= e.north + 1e-9; lat += e.step) {
+  for (double lat = std::ceil(e.south / e.step) * e.step; lat <= e.north; lat += e.step) {
     lines += "M" + short_number(e.west) + " " + short_number(-lat) + "H" + short_number(e.east);
-    if (lat < e.north) {
-      labels += "<text x=\"" + short_number(e.west * e.k + font / 4, 3) + "\" y=\"" +
-                short_number(-lat - font / 3, 3) + "\">" + degrees(lat, "N", "S") + "</text>";
-    }
+    // above its line, or below it where the north edge would cut it
+    const double y = e.north - lat > font ? -lat - font / 3 : -lat + font;
+    label(e.west * e.k + font / 4, y, degrees(lat, "N", "S"));
   }
   return {lines + "\"/>\n", labels + "</g>\n"};
 }
@@ -466,7 +471,8 @@ std::string head(std::size_t stations) {
          "margin-right:.3em;text-decoration:none;color:#222}\n"
          ".mapbox{overflow-x:auto}svg.map{display:block;min-width:640px;width:100%;height:auto;max-"
          "height:80vh;border:1px solid #999}\n"
-         ".sea{fill:#dfe5ea}.grat{fill:none;stroke:#fff;stroke-width:1px;vector-effect:non-scaling-"
+         ".sea{fill:#dfe5ea;stroke:#999;vector-effect:non-scaling-stroke}.grat{fill:none;stroke:#"
+         "fff;stroke-width:1px;vector-effect:non-scaling-"
          "stroke}\n"
          ".lab{fill:#555}\n"
          "svg.map "

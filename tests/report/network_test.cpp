@@ -129,9 +129,11 @@ TEST_F(Network, PlacesEachDotInTheGroupOfItsClass) {
   const std::string spi12 = between(page, "<section class=\"mapbox\" id=\"spi12\"", "</section>");
   const std::string palmer = between(page, "<section class=\"mapbox\" id=\"palmer\"", "</section>");
   // Dots sit at (longitude, -latitude) in a group scaled by the cosine of the
-  // middle latitude; the map spans 60 S to 60 N on 30-degree steps: scale 1.
-  EXPECT_NE(spi3.find("viewBox=\"-120 -60 300 120\""), std::string::npos);
-  EXPECT_NE(spi3.find("<g transform=\"scale(1 1)\">"), std::string::npos);
+  // middle latitude. The stations span 252.41 degrees of longitude; a margin
+  // of 1/25 of it on every side gives 111.2964 W to 161.3064 E and 43.9664 S
+  // to 54.9964 N; cos(5.515 degrees) = 0.995371 (Python's math.cos).
+  EXPECT_NE(spi3.find("viewBox=\"-110.781 -54.996 271.341 98.963\""), std::string::npos);
+  EXPECT_NE(spi3.find("<g transform=\"scale(0.99537 1)\">"), std::string::npos);
   const std::string dot = "<path data-id=\"100111\" d=\"M-93.2 -44.9h0\"/>";
   EXPECT_NE(between(spi3, "<g class=\"c0\">", "</g>").find(dot), std::string::npos);
   EXPECT_NE(between(spi12, "<g class=\"c2\">", "</g>").find(dot), std::string::npos);

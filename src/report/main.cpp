@@ -3,11 +3,13 @@
 // <id>-report.html and <id>-indices.csv beside them.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "report/network.h"
 #include "report/output.h"
 #include "report/sources.h"
 #include "version.h"
@@ -29,14 +31,36 @@ constexpr const char* kUsage =
     "the page names that time instead of the newest file's, so reruns give the\n"
     "same bytes.\n"
     "options:\n"
+    "  --network OUT.html DIR...\n"
+    "              instead: one page OUT.html over every station found in the\n"
+    "              directories DIR and their subdirectories (a station is an\n"
+    "              ID.csv with its outputs beside it): maps of SPI-3, SPI-12 and\n"
+    "              Palmer X in each station's last month, class counts and a\n"
+    "              table of the stations linking to their ID-report.html\n"
     "  --help      print this text and exit\n"
     "  --version   print the version and exit\n"
     "exit status: 0 all written, 1 an ID refused, 2 a station failed or out of memory\n";
+
+// Writes the network page over the stations of the directories.
+int report_network(const std::string& out, const std::vector<std::string_view>& dirs) {
+  const auto page_dir = std::filesystem::absolute(out).parent_path();
+  const report::Network net = report::read_network(dirs, page_dir);
+  for (const std::string& w : net.warnings) report::warn(w);
+  if (net.stations.empty()) {
+    report::warn("no station with SPI results in the directories given");
+    return report::kFailStatus;
+  }
+  std::string cause;
+  if (report::write_replacing(out, report::network_page(net, DROUGHT_VERSION), cause)) return 0;
+  report::warn("write " + report::shown(out) + ": " + cause);
+  return report::kFailStatus;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> ids;
+  const char* network = nullptr;  // --network OUT.html: the arguments are directories
   bool options_done = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
@@ -48,6 +72,12 @@ int main(int argc, char** argv) {
     } else if (!options_done && arg == "--version") {
       std::puts("drought-report " DROUGHT_VERSION);
       return 0;
+    } else if (!options_done && arg == "--network") {
+      if (i + 1 == argc) {
+        report::warn("--network needs the name of the page (see drought-report --help)");
+        return report::kFailStatus;
+      }
+      network = argv[++i];
     } else if (!options_done && arg.size() > 1 && arg.front() == '-') {
       report::warn("unknown option " + report::shown(arg) + " (see drought-report --help)");
       return report::kFailStatus;
@@ -56,9 +86,11 @@ int main(int argc, char** argv) {
     }
   }
   if (ids.empty()) {
-    report::warn("no station ID given (see drought-report --help)");
+    report::warn(network != nullptr ? "no directory given (see drought-report --help)"
+                                    : "no station ID given (see drought-report --help)");
     return report::kFailStatus;
   }
+  if (network != nullptr) return report_network(network, ids);
   int status = 0;
   for (std::string_view id : ids) {
     try {

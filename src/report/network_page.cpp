@@ -11,43 +11,20 @@
 #include <numbers>
 #include <utility>
 
+#include "report/classes.h"
 #include "report/network.h"
 #include "report/page.h"
+#include "report/svg.h"
 
 namespace report {
 
 namespace {
 
+using svg::escape;
+
 constexpr std::size_t kMaxListed = 200;  // stations named in a line of the summary
 constexpr std::size_t kChunkRows = 500;  // rows of the station table laid out together
 constexpr const char* kChunkOpen = "<div class=\"chunk\"><table class=\"st\"><tbody>\n";
-
-constexpr std::array<const char*, kSpiClasses> kSpiNames{
-    "extremely dry",  "severely dry", "moderately dry", "near normal",
-    "moderately wet", "severely wet", "extremely wet"};
-constexpr std::array<const char*, kSpiClasses> kSpiRanges{"&#8804; &#8722;2",
-                                                          "&#8722;2 to &#8722;1.5",
-                                                          "&#8722;1.5 to &#8722;1",
-                                                          "&#8722;1 to 1",
-                                                          "1 to 1.5",
-                                                          "1.5 to 2",
-                                                          "&#8805; 2"};
-// Palmer X classes; near normal in the neutral grey of the SPI.
-constexpr std::array<const char*, kPalmerClasses> kPalmerColours{"#8c510a", "#bf812d", "#dfc27d",
-                                                                 "#f0dfb0", "#f5f5f5", "#c7eae5",
-                                                                 "#80cdc1", "#35978f", "#01665e"};
-constexpr std::array<const char*, kPalmerClasses> kPalmerNames{
-    "extreme drought", "severe drought", "moderate drought", "mild drought", "near normal",
-    "slightly wet",    "moderately wet", "very wet",         "extremely wet"};
-constexpr std::array<const char*, kPalmerClasses> kPalmerRanges{"&#8804; &#8722;4",
-                                                                "&#8722;4 to &#8722;3",
-                                                                "&#8722;3 to &#8722;2",
-                                                                "&#8722;2 to &#8722;1",
-                                                                "&#8722;1 to 1",
-                                                                "1 to 2",
-                                                                "2 to 3",
-                                                                "3 to 4",
-                                                                "&#8805; 4"};
 
 // One of the three maps: which value it shows and how it is classed.
 struct MapKind {
@@ -79,24 +56,6 @@ int class_of(const MapKind& m, const NetStation& st) {
 
 std::string class_name(const MapKind& m, int k) {
   return k < 0 ? std::string("m") : m.prefix + std::to_string(k);
-}
-
-std::string escape(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '&') {
-      out += "&amp;";
-    } else if (c == '<') {
-      out += "&lt;";
-    } else if (c == '>') {
-      out += "&gt;";
-    } else if (c == '"') {
-      out += "&quot;";
-    } else {
-      out += c;
-    }
-  }
-  return out;
 }
 
 // A number with at most `decimals` decimals, trailing zeros dropped: "44.9",

@@ -108,13 +108,14 @@ inline constexpr FileRow kPrcpFile{"<id>_PRCP.csv", "_PRCP.csv", "interpolated m
 inline constexpr FileRow kFillFile{"<id>-fill-prcp.csv", "-fill-prcp.csv", "daily precipitation, gap rows filled",
     "readit", "spiformat", "-99.90", 0, "prep/readit.cpp", Lifetime::StationRun, false};
 inline constexpr FileRow kObservedTable{"<id>-spiformat.csv", "-spiformat.csv", "observed monthly table",
-    "spiformat", "spicompute, percentnormal, computeedi, deciles, drought-report", "-9999", 0,
-    "prep/monthly_table.h", Lifetime::StationRun, false};
+    "spiformat", "spicompute, percentnormal, computeedi, deciles, needed, drought-report", "-9999", 0,
+    "prep/readit.cpp (write_monthly_table)", Lifetime::StationRun, false};
 inline constexpr FileRow kGapDays{"<id>-msgdata.csv", "-msgdata.csv", "the gap days of the fill file",
     "spiformat", "", "", 0, "prep/spiformat.cpp", Lifetime::StationRun, false};
 inline constexpr FileRow kInterpolatedTable{"<id>-spi-interpolated.csv", "-spi-interpolated.csv",
     "interpolated monthly table", "spi_format_interp",
-    "spicompute, percentnormal, computeedi, deciles, drought-report", "-9999", 0, "prep/monthly_table.h",
+    "spicompute, percentnormal, computeedi, deciles, needed, drought-report", "-9999", 0,
+    "prep/readit.cpp (write_monthly_table)",
     Lifetime::StationRun, false};
 inline constexpr FileRow kSpiValues{"fort.<k>2", "", "SPI values of period k", "spicompute", "read_data",
     "-99.00", kSpiYears, "compute/spicompute.cpp", Lifetime::SpiRun, false};
@@ -125,7 +126,8 @@ inline constexpr FileRow kSpiCollecting{"fort.<k>1, fort.<k>3, fort.<k>4 (k = 2 
     "parameters, probabilities and sums of the longer periods", "spicompute", "", "-99.00", kSpiYears,
     "compute/spicompute.cpp", Lifetime::Program, false};
 inline constexpr FileRow kSpiResults{"<id>-spi-results.csv", "-spi-results.csv",
-    "observed SPI, then the combined table", "read_data, combine", "combine, statistics, drought-report",
+    "observed SPI, then the combined table", "read_data, combine",
+    "combine, statistics, events, needed, drought-report",
     "-99.00", 0, "compute/read_data.cpp, compare/combine.cpp", Lifetime::StationRun, false};
 inline constexpr FileRow kSpiResultsInt{"<id>-spi-results-int.csv", "-spi-results-int.csv",
     "interpolated SPI", "read_data", "combine, drought-report", "-99.00", 0, "compute/read_data.cpp",
@@ -140,10 +142,10 @@ inline constexpr FileRow kPctNormInt{"<id>-pctnormint.csv", "-pctnormint.csv",
     "indices/percentnormal.cpp", Lifetime::StationRun, false};
 inline constexpr FileRow kPrn{"<id>-PRN.csv", "-PRN.csv", "effective precipitation", "computeedi", "edi", "",
     kPercentYears, "indices/computeedi.cpp", Lifetime::StationRun, false};
-inline constexpr FileRow kEdi{"<id>-EDI.csv", "-EDI.csv", "EDI, observed", "edi", "drought-report", "",
+inline constexpr FileRow kEdi{"<id>-EDI.csv", "-EDI.csv", "EDI, observed", "edi", "events, drought-report", "",
     0, "indices/edi.cpp", Lifetime::StationRun, false};
 inline constexpr FileRow kEdiInt{"<id>-EDIint.csv", "-EDIint.csv", "EDI, interpolated", "edi",
-    "drought-report", "", 0, "indices/edi.cpp", Lifetime::StationRun, false};
+    "events, drought-report", "", 0, "indices/edi.cpp", Lifetime::StationRun, false};
 inline constexpr FileRow kDeciles{"<id>-deciles.csv", "-deciles.csv", "deciles, observed", "deciles",
     "drought-report", "-99", kDecileYears, "indices/deciles.cpp", Lifetime::StationRun, false};
 inline constexpr FileRow kDecilesInt{"<id>-decilesint.csv", "-decilesint.csv", "deciles, interpolated",

@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "catalogue/catalogue.h"
+
 namespace prep {
 
 struct DataSpan {
@@ -26,7 +28,7 @@ struct DataSpan {
 // The fill file "<id>-fill-prcp.csv" that readit writes and spiformat reads:
 // 31 day values per month, and the value of every day of a gap row.
 inline constexpr int kFillDays = 31;
-inline constexpr float kFillGapValue = -99.9f;
+inline constexpr float kFillGapValue = catalogue::kGapDay;
 
 // The longest month walk any reader of the monthly data holds.
 inline constexpr std::int64_t kMaxMonths = 5000;
@@ -67,7 +69,7 @@ void walk_years(int first_year, int first_month, int last_year, Visit visit) {
 // the file, the first such total by origin(year, month, index), which names
 // the input value of the index-th total asked (0 the first), for example
 // "123456_PRCP.csv line 19: value 1e+11".
-inline constexpr int kMissingMonth = -9999;
+inline constexpr int kMissingMonth = catalogue::kMissingMonth;
 struct MonthSource {
   std::string file;
   std::function<int(int year, int month)> total;

@@ -30,7 +30,7 @@ using namespace fuzz;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = split(data, size);
   const std::string id(kStation);
-  auto arg = [&](const char* suffix) { return records::file_arg(kStation, suffix); };
+  auto arg = [&](const char* suffix) { return file_arg(kStation, suffix); };
   fresh_directory();
   switch (in.param(0, 0)) {
     case 0:
@@ -89,7 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       // A file that the input does not supply is left missing.
       for (std::size_t k = 1; k <= 7 && k <= in.sections.size(); ++k)
         write_file("fort." + std::to_string(10 * k + 2), in.section(k - 1));
-      run([&] { prep::read_data(arg("-spi-results.csv"), in.param_int(1, 2000), in.param_int(2, 2001)); });
+      run([&] {
+        prep::read_data(arg("-spi-results.csv"), in.param_int(1, 2000), in.param_int(2, 2001));
+      });
       break;
   }
   return 0;

@@ -10,6 +10,7 @@
 #   failed station, one combined compressed table of the stations that
 #   succeeded, the intermediate files dropped, the network page.
 #   drought_batch_test.sh <drought executable> <source directory> <drought-report executable>
+# shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh" "$1" "$2"
 report=$3
 

@@ -10,6 +10,7 @@
 #   behind, and the summary lists the unfinished groups; running those groups
 #   afterwards and --summary complete the batch.
 #   drought_batch_trust_test.sh <drought executable> <source directory>
+# shellcheck source=lib.sh
 . "$(dirname "$0")/lib.sh" "$1" "$2"
 ids=(100111 100112 725030)
 single_runs "${ids[@]}"

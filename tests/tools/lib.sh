@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the drought-batch tests: a scratch directory, checks that count
 # failures, and reference runs of single stations.
 #   . lib.sh <drought executable> <source directory>

@@ -16,11 +16,12 @@ ids=(100111 100112 725030)
 single_runs "${ids[@]}"
 
 # A copy of the script, so that every process of a batch names $work; and a
-# drought that first sleeps, so that a batch lasts long enough to meet.
+# drought that first sleeps ($SLOW seconds), so that a batch lasts long enough
+# to meet.
 mkdir "$work/bin"
 cp "$batch" "$work/bin/drought-batch"
 batch=$work/bin/drought-batch
-printf '#!/bin/sh\nsleep 0.5\nexec "%s" "$@"\n' "$exe" >"$work/bin/slow-drought"
+printf '#!/bin/sh\nsleep "${SLOW:-0.5}"\nexec "%s" "$@"\n' "$exe" >"$work/bin/slow-drought"
 chmod +x "$work/bin/slow-drought"
 
 # --- A full disk.
@@ -61,9 +62,9 @@ check "one line naming the summary" test "$(cat "$work/err")" = \
 
 # --- Two batches at once on one new OUTDIR.
 out=$work/shared
-"$batch" --drought "$work/bin/slow-drought" -q "$work/in" "$out" 2 "${ids[@]}" >"$work/a" 2>&1 &
+"$batch" -g 1 --drought "$work/bin/slow-drought" -q "$work/in" "$out" 1 "${ids[@]}" >"$work/a" 2>&1 &
 a=$!
-"$batch" --drought "$work/bin/slow-drought" -q "$work/in" "$out" 2 "${ids[@]}" >"$work/b" 2>&1 &
+"$batch" -g 1 --drought "$work/bin/slow-drought" -q "$work/in" "$out" 1 "${ids[@]}" >"$work/b" 2>&1 &
 b=$!
 wait "$a"
 sa=$?
@@ -82,7 +83,8 @@ check "a later batch finds OUTDIR not empty" grep -qx "drought-batch: output dir
 
 # --- SIGTERM once the first group has finished.
 out=$work/stopped
-"$batch" -g 1 --drought "$work/bin/slow-drought" -q "$work/in" "$out" 1 "${ids[@]}" >"$work/summary" 2>&1 &
+SLOW=2 "$batch" -g 1 --drought "$work/bin/slow-drought" -q "$work/in" "$out" 1 "${ids[@]}" \
+  >"$work/summary" 2>&1 &
 pid=$!
 for ((t = 0; t < 200; t++)); do
   [ -e "$out/g0001/succeeded" ] && break

@@ -29,16 +29,19 @@ struct Child {
   int in, out;  // pipes to its standard input and from its standard output
 };
 // The program in the current directory, standard error to ".err", with a
-// memory limit in bytes when not 0.
-Child spawn(const char* input = nullptr, rlim_t memory = 0) {
+// memory limit in bytes when not 0; its standard output a pipe without reader
+// from the start when closed_output.
+Child spawn(const char* input = nullptr, rlim_t memory = 0, bool closed_output = false) {
   int in[2], out[2];
   EXPECT_EQ(pipe(in) | pipe(out), 0);
+  if (closed_output) close(out[0]), out[0] = -1;
   const std::string exe = drought_exe();
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(input ? open(input, O_RDONLY) : in[0], 0), dup2(out[1], 1);
     dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
-    for (int fd : {in[0], in[1], out[0], out[1]}) close(fd);
+    for (int fd : {in[0], in[1], out[0], out[1]})
+      if (fd >= 0) close(fd);
     const rlimit limit{memory, memory};
     if (memory) setrlimit(RLIMIT_AS, &limit);
     execl(exe.c_str(), exe.c_str(), nullptr);
@@ -150,9 +153,8 @@ TEST_F(Session, SignalAtThePromptEndsWithFinishedStationsComplete) {
 
 TEST_F(Session, WriteFailuresAreReportedOnceInTheStationCausingThem) {
   // A closed standard output.
-  const Child closed = spawn();
-  close(closed.out);
-  EXPECT_EQ(finish({closed.pid, closed.in, -1}), 2);
+  const Child closed = spawn(nullptr, 0, true);
+  EXPECT_EQ(finish(closed), 2);
   EXPECT_EQ(read_file(".err"), "drought: write standard output: Broken pipe\r\n");
   // Two collecting files on a full disk: one diagnostic, after the first station.
   fs::create_symlink("/dev/full", "fort.21");

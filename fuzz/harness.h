@@ -23,11 +23,16 @@
 #include <string_view>
 #include <vector>
 
-#include "records/files.h"
+#include "catalogue/catalogue.h"
 #include "records/console.h"
 #include "records/fatal.h"
+#include "records/files.h"
+#include "records/text.h"
 
 namespace fuzz {
+
+// The file-name argument a stage takes (a station's file: ID and suffix).
+using catalogue::file_arg;
 
 inline constexpr std::string_view kStation = "fuzz01";
 

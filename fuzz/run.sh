@@ -6,8 +6,10 @@
 # Usage: fuzz/run.sh [seconds] [target ...]     (default 60 s, every target)
 # JOBS=2 runs two targets at a time. The corpus of each target is kept in
 # fuzz-build/corpus/<target> and grows from run to run; it starts from the
-# example stations and the end-to-end test's expected files (fuzz-build/seeds/).
-# Logs go to fuzz-build/logs/, inputs that fail to fuzz-build/artifacts/.
+# seeds made once into fuzz-build/seeds/<target> (for the stages: the example
+# stations and the end-to-end test's expected files). Logs go to
+# fuzz-build/logs/, inputs that fail to fuzz-build/artifacts/. The status is
+# not 0 when a target found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,10 +27,13 @@ else
 fi
 
 # Seeds of the stage groups (see stages_fuzz.cpp): a parameter line, then the
-# files separated by NUL bytes, the daily files cut to their first year.
+# files separated by NUL bytes, the daily files cut to their first year. A
+# seed whose files are not all there (an example station without expected
+# files, such as 100113) is left out.
 seed() { # name parameters file...
   local name=$1 params=$2 f first=1
   shift 2
+  for f in "$@"; do [[ -f $f ]] || return 0; done
   { printf '%s\n' "$params"
     for f in "$@"; do
       ((first)) || printf '\0'
@@ -36,9 +41,8 @@ seed() { # name parameters file...
       case $f in *[0-9].csv) head -n 49 "$f" ;; *) cat "$f" ;; esac
     done; } >"$OUT/seeds/stages_fuzz/$name"
 }
-if [[ ! -d $OUT/seeds ]]; then
-  mkdir -p "$OUT/seeds/stages_fuzz"
-  E=tests/e2e/expected
+stages_fuzz_seeds() {
+  local E=tests/e2e/expected daily id span first
   for daily in examples/[0-9]*[0-9].csv; do
     id=$(basename "$daily" .csv)
     span=$(awk -F, 'NR == 1 { a = $6 " " $5 } END { print a, $6, $5 }' "examples/${id}_PRCP.csv")
@@ -54,7 +58,18 @@ if [[ ! -d $OUT/seeds ]]; then
     seed "$id-7" 7 "$E/$id-spi-results.csv" "$E/$id-spi-results-int.csv" "$E/$id-spi-results.csv"
   done
   seed fort-8 "8 2011 2011" $E/fort.12 $E/fort.22 $E/fort.32 $E/fort.42 $E/fort.52 $E/fort.62 $E/fort.72
-fi
+}
+# The seeds of each target, made once: by a function <target>_seeds here, or
+# by a script fuzz/<target>_seeds.sh given the seed directory; else none.
+for t in "${targets[@]}"; do
+  [[ -d $OUT/seeds/$t ]] && continue
+  mkdir -p "$OUT/seeds/$t"
+  if declare -F "${t}_seeds" >/dev/null; then
+    "${t}_seeds"
+  elif [[ -f fuzz/${t}_seeds.sh ]]; then
+    bash "fuzz/${t}_seeds.sh" "$OUT/seeds/$t"
+  fi
+done
 mkdir -p "$OUT/logs" "$OUT/artifacts"
 
 run_one() {
@@ -72,6 +87,7 @@ run_one() {
   ((status == 0)) || result="FAILED (status $status; see ${log#$PWD/})"
   printf '%-18s %6ss  execs %-10s cov %-6s ft %-6s %s\n' "$t" "$SECONDS_EACH" "$execs" "$cov" \
     "$ft" "$result"
+  ((status == 0))
 }
 export -f run_one
 export OUT SECONDS_EACH

@@ -57,7 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     case 3:
       write_file(station_file("-spiformat.csv"), in.section(0));
-      run([&] { compute::spicompute(arg("-spiformat.csv"), in.param_int(1, 2000)); });
+      run([&] {
+        compute::spicompute(arg("-spiformat.csv"), in.param_int(1, 2000), catalogue::Choices{});
+      });
       break;
     case 4: {
       const char* suffix = in.param(1, 0) % 2 ? "-spi-interpolated.csv" : "-spiformat.csv";

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 
 #include "records/console.h"
 #include "records/fatal.h"
@@ -38,16 +39,23 @@ extern "C" void on_signal(int signal) {
   g_signal = signal;
 }
 
+// A file system that reports that it cannot lock at all: the run goes on
+// without the lock there.
+bool cannot_lock(int err) { return err == ENOLCK || err == EOPNOTSUPP || err == ENOTSUP; }
+
 void lock_directory() {
-  // The descriptor stays open, and the lock held, until the process ends.
+  // The descriptor stays open, and the lock held, until the process ends. A
+  // directory that cannot be opened (no read permission, ...) ends the run
+  // before anything is read or written: passing over the lock there would let
+  // two runs mix their collecting files.
   const int fd = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
+  if (fd < 0) records::fatal("lock", ".", std::strerror(errno));
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return;
   const int err = errno;
   ::close(fd);
   if (err == EWOULDBLOCK)
     records::fatal("lock", ".", "another drought run is using this directory");
-  // Any other failure: the file system cannot lock, and the run goes on.
+  if (!cannot_lock(err)) records::fatal("lock", ".", std::strerror(err));
 }
 
 }  // namespace

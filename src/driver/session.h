@@ -13,8 +13,9 @@ struct Interrupted {
 };
 
 // Takes the lock of the current directory (an advisory lock held until the
-// process ends; a second run in the directory is a records::FatalError, a file
-// system that cannot lock is passed over), installs the signal handlers and
+// process ends; a second run in the directory, or a directory that cannot be
+// opened to lock it, is a records::FatalError; only a file system that reports
+// that it cannot lock is passed over), installs the signal handlers and
 // ignores SIGPIPE. Called once, before anything is read or written.
 void start();
 

@@ -47,7 +47,7 @@ SpiPeriod fit_twelve_years(Fixture& f, FitSlots fit) {
   return r;
 }
 
-// Expected values from an independent computation (tools/reference-check as a
+// Expected values from an independent computation (tests/review/reference-check as a
 // module, 30 digits): L-moments with positions j/n of the January sums of
 // years 4 to 9, the Pearson III shape from the exact relation between tau3 and
 // the shape, and the normal quantile of the mixed probability.

@@ -118,7 +118,7 @@ TEST(SpiFiles, PeriodWithoutValuesWritesParametersOnly) {
 // the regularized incomplete gamma function, the normal quantile by the
 // inverse error function, values rounded to 24 bits where the program stores
 // 4-byte reals and written from their exact value (the functions of
-// tools/review_spi.py). The table and the records are in tests/compute/data.
+// tests/review/review_spi.py). The table and the records are in tests/compute/data.
 TEST(SpiReference, AgreesToTheLastWrittenDigit) {
   SpiRun t;
   const std::filesystem::path data = std::filesystem::path(DROUGHT_TEST_DATA_DIR) / "compute/data";

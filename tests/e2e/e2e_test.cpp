@@ -2,7 +2,7 @@
 // fresh directory, one program run over five station runs (727930 twice), every
 // file written and the console transcript compared byte for byte with the
 // reviewed files in tests/e2e/expected/ (regenerated and reviewed only by hand,
-// with tools/update-expected).
+// with tests/review/update-expected).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // Whole-program runs in real processes under a watchdog: two runs in one
-// directory, a signal, write failures, input without end under a memory limit.
+// directory, a directory that cannot be locked, a signal, write failures, input without end under a
+// memory limit.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -94,6 +96,45 @@ TEST_F(Session, SecondRunInTheDirectoryIsRefusedUntouched) {
   EXPECT_FALSE(fs::exists("fort.21"));
   say(first, "exit\n");
   EXPECT_EQ(finish(first), 0);
+}
+
+// The program with the arguments in dir as a user who may not read dir (the
+// user nobody when the tests run as root), standard error to ".err" here; -1
+// when the user cannot be changed.
+int run_without_read_permission(const fs::path& dir, const char* arg) {
+  const std::string exe = drought_exe();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
+    dup2(open("/dev/null", O_RDWR), 0), dup2(open("/dev/null", O_RDWR), 1);
+    constexpr uid_t kNobody = 65534;
+    if (geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+      _exit(126);
+    if (chdir(dir.c_str()) != 0) _exit(125);
+    execl(exe.c_str(), exe.c_str(), "-q", arg, nullptr);
+    _exit(127);
+  }
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  return WIFEXITED(raw) && WEXITSTATUS(raw) < 125 ? WEXITSTATUS(raw) : -1;
+}
+
+TEST_F(Session, DirectoryThatCannotBeOpenedToLockEndsTheRunUntouched) {
+  // Mode 0333: the run may enter and write but cannot open the directory to
+  // lock it, so two such runs could not keep each other out.
+  fs::create_directory("locked");
+  for (const char* suffix : {".csv", "_PRCP.csv"}) fs::copy(kId + suffix, "locked/" + kId + suffix);
+  fs::permissions(dir.path(), fs::perms::others_exec, fs::perm_options::add);
+  fs::permissions("locked", fs::perms(0333));
+  const int status = run_without_read_permission(dir.path() / "locked", kId.c_str());
+  fs::permissions("locked", fs::perms(0755));
+  if (status == -1) GTEST_SKIP() << "cannot run the program as a user without read permission";
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(read_file(".err"), "drought: lock .: Permission denied\r\n");
+  std::size_t files = 0;
+  for ([[maybe_unused]] const auto& f : fs::directory_iterator("locked")) ++files;
+  EXPECT_EQ(files, 2u);
 }
 
 TEST_F(Session, SignalAtThePromptEndsWithFinishedStationsComplete) {

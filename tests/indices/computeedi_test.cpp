@@ -15,7 +15,7 @@ using testing_support::TempDir;
 using testing_support::write_file;
 
 // A March start ending in November, July 1972 filled with trunc(1784 / 3) =
-// 594. Expected: edi(prn(rows)) of tools/review_indices.py; with
+// 594. Expected: edi(prn(rows)) of tests/review/review_indices.py; with
 // every value in double instead, April 1972 would read 5661.91 and -93.74 and
 // May 1973 a DEP of 402.32.
 TEST(EffectivePrecipitation, MarchStartAgainstReference) {

@@ -7,7 +7,7 @@
 
 // Expected day lengths are the 4-byte results of an independent minute-by-
 // minute computation with every stored value rounded to single precision
-// (dl(MONTH, YEAR, DAYS, LATITUDE) of tools/review_palmer.py).
+// (dl(MONTH, YEAR, DAYS, LATITUDE) of tests/review/review_palmer.py).
 
 TEST(DayLength, MatchesTheQuotedMonthlyMeans) {
   EXPECT_EQ(pdsi::dl(1, 1951, 31, 40.0f), 9.808601379394531f);   // about 9.81 h

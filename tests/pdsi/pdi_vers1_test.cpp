@@ -58,7 +58,7 @@ std::vector<std::string> run() {
 }  // namespace
 
 // Expected records: the series of 1899:1:365 1900:1:366 1901:32:365
-// 1902:1:365 1903:1:200 run through index() of tools/review_palmer.py, an
+// 1902:1:365 1903:1:200 run through index() of tests/review/review_palmer.py, an
 // independent computation in 4-byte steps. 1900 is a leap year;
 // 1901 lacks its January, so its days are absorbed and give no month; the
 // series ends in the middle of July 1903, which is dropped. Every April has

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Independent review of the expected files of the end-to-end test.
 
-  python3 tools/review.py tests/e2e/expected examples   (tools/update-expected runs it)
+  python3 tests/review/review.py tests/e2e/expected examples   (tests/review/update-expected runs it)
 
 The expected files are what one program run wrote for the replies 100111,
 727930, 725030, 100112, 727930 and exit in a directory holding the example

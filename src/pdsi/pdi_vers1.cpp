@@ -425,17 +425,19 @@ std::vector<float> palmer_x(std::span<const float> z, std::span<const char> obse
 
 void pdi_vers1(std::string_view station_id, bool write_water_balance) {
   const std::string id(station_id);
-  const std::string series_name = id + "-pdsiformat.csv";
+  const std::string series_name = catalogue::file_name(id, catalogue::kPdsiDaily.suffix);
   records::open(kSeriesUnit, series_name, records::Presence::MustExist);
-  records::open(kDailyUnit, id + ".csv", records::Presence::MustExist);
-  records::open(kIndexUnit, id + "-pdsi.csv");
+  records::open(kDailyUnit, catalogue::file_name(id, catalogue::kDailyFile.suffix),
+                records::Presence::MustExist);
+  records::open(kIndexUnit, catalogue::file_name(id, catalogue::kPdsi.suffix));
 
   // The latitude is the second field of the first data record.
   std::string header;
   records::must_read_columns(kDailyUnit, kHeader, {records::Target::text(header, 1)});
   std::string station;
   float latitude = 0.0f;
-  records::must_read_list(kDailyUnit, {records::Target::text(station, 6), latitude});
+  records::must_read_list(kDailyUnit,
+                          {records::Target::text(station, catalogue::kStationIdWidth), latitude});
   // Nothing more is read from the daily observation file: let it go before
   // the series is read.
   records::close(kDailyUnit);

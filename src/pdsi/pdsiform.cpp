@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "records/fatal.h"
 #include "records/files.h"
 #include "records/input.h"
@@ -240,18 +241,20 @@ void convert(std::span<float> tmin, std::span<float> tmax, std::span<float> prcp
 void pdsiform(std::string_view station_id) {
   static const records::Layout kSeriesRecord{"I4,',',I3,',',F7.1,',',F7.1,',',F7.1,',',F7.1"};
   const std::string id(station_id);
-  const std::array<ElementTable, kElements> tables = read_elements(id + ".csv");
+  const std::array<ElementTable, kElements> tables =
+      read_elements(catalogue::file_name(id, catalogue::kDailyFile.suffix));
 
   DailySeries s;
   std::array<std::size_t, kElements> cursor{};
   if (align(tables, cursor)) s = walk(tables, cursor);
   convert(s.tmin, s.tmax, s.prcp);
 
-  records::open(kSeriesUnit, id + "-pdsiformat.csv");
+  records::open(kSeriesUnit, catalogue::file_name(id, catalogue::kPdsiDaily.suffix));
   // An empty series still empties the file, so that no earlier run's series
   // is read in its place.
   records::start_output(kSeriesUnit);
-  records::note_source(id + "-pdsiformat.csv", id + ".csv");
+  records::note_source(catalogue::file_name(id, catalogue::kPdsiDaily.suffix),
+                       catalogue::file_name(id, catalogue::kDailyFile.suffix));
   for (std::size_t i = 0; i < s.size(); ++i) {
     records::write(kSeriesUnit, kSeriesRecord,
                    {s.year[i], s.doy[i], s.tmin[i], s.tmax[i], 0.0f, s.prcp[i]});

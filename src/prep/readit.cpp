@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "records/fatal.h"
 #include "records/files.h"
 #include "records/input.h"
@@ -253,10 +254,10 @@ void write_monthly_table(int unit, int station, const DataSpan& span, const Mont
 }
 
 DataSpan readit(std::string_view station_id) {
-  const std::string daily_name = std::string(station_id) + ".csv";
+  const std::string daily_name = catalogue::file_name(station_id, catalogue::kDailyFile.suffix);
   const DailyData daily = read_daily_file(daily_name);
   check_month_walk(daily_name, daily.span.first_year, daily.span.first_month, daily.span.last_year);
-  write_fill_file(std::string(station_id) + "-fill-prcp.csv", daily_name, daily);
+  write_fill_file(catalogue::file_name(station_id, catalogue::kFillFile.suffix), daily_name, daily);
   return daily.span;
 }
 

@@ -1,4 +1,3 @@
-#include "catalogue/catalogue.h"
 #include "compute/spicompute.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/catalogue.h"
 #include "compute/spipe3.h"
-#include "records/files.h"
 #include "records/console.h"
 #include "records/fatal.h"
+#include "records/files.h"
 #include "records/text.h"
 #include "support/tempdir.h"
 

@@ -126,8 +126,8 @@ TEST(NeededPrecipitation, BringsTheSpiOfTheSpiRunToTheTarget) {
   std::vector<float> table(compute::kSpiSlots);
   records::open(90, "NEED01-spiformat.csv");
   int station = 0, end_flag = 0;
-  compute::read(table, 90, catalogue::kMissingSpi,
-                catalogue::kMissingMonth, 2001, compute::kSpiYears, station, end_flag);
+  compute::read(table, 90, catalogue::kMissingSpi, catalogue::kMissingMonth, 2001,
+                compute::kSpiYears, station, end_flag);
   records::close(90);
   const int T = 14 * 12 + 8;  // September 2015
   auto spi = std::make_unique<compute::SpiPeriod>();

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "table_files.h"
 #include "records/fatal.h"
+#include "table_files.h"
 
 namespace {
 

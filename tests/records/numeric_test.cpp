@@ -1,9 +1,9 @@
+#include "records/numeric.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-
-#include "records/numeric.h"
 
 using records::trunc_to_int;
 

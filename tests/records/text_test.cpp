@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "records/text.h"
+
+#include <gtest/gtest.h>
 
 using namespace records;
 

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "records/files.h"
 #include "records/console.h"
+#include "records/files.h"
 
 namespace testing_support {
 

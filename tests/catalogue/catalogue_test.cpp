@@ -42,4 +42,23 @@ TEST(Catalogue, TheManualPageDocumentsEveryFile) {
   }
 }
 
+// doc/architecture.md holds the file table as the catalogue renders it: a
+// row added or changed in the catalogue must be added or changed there too
+// (the failure message prints the table to paste).
+TEST(Catalogue, TheArchitecturePageHoldsTheFileTable) {
+  std::string table =
+      "| File | Content | Written by | Read by | Missing | Lifetime |\n"
+      "|---|---|---|---|---|---|\n";
+  auto or_dash = [](std::string_view s) { return s.empty() ? std::string("-") : std::string(s); };
+  for (const FileRow* row : kFiles)
+    table += "| `" + std::string(row->name) + "` | " + std::string(row->content) +
+             (row->extended ? " (--extended)" : "") + " | " + or_dash(row->writer) + " | " +
+             or_dash(row->readers) + " | " + or_dash(row->missing) + " | " +
+             lifetime_name(row->lifetime) + " |\n";
+  std::ifstream in(DROUGHT_SOURCE_DIR "/doc/architecture.md");
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find(table), std::string::npos) << table;
+}
+
 }  // namespace

@@ -239,7 +239,7 @@ BENCHMARK(ProcessRatio)->Arg(120)->Unit(benchmark::kMillisecond)->UseManualTime(
 // ExtendedRatio/<years>: the CPU time (user and system) of "drought -x ID"
 // against "drought ID" on one station, run one after the other; the counters
 // give the least CPU time of each and the median of the ratios of the pairs.
-// The budget: the extended run costs at most 25 % more (ratio 1.25).
+// The budget: the extended run costs at most 25 % more CPU (ratio 1.25).
 void ExtendedRatio(benchmark::State& state) {
   const int years = static_cast<int>(state.range(0));
   Scratch scratch("extended" + std::to_string(years));

@@ -56,15 +56,4 @@ TEST(Dialogue, StationIdNamingAFileElsewhereIsRefused) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-TEST(StationId, SeparatorsAndNulMakeAnIdInvalid) {
-  EXPECT_TRUE(catalogue::valid_station_id("123456"));
-  EXPECT_TRUE(catalogue::valid_station_id("12 4  "));
-  EXPECT_FALSE(catalogue::valid_station_id("12/456"));
-  EXPECT_FALSE(catalogue::valid_station_id("12\\456"));
-  EXPECT_FALSE(
-      catalogue::valid_station_id(std::string("12\0"
-                                              "456",
-                                              6)));
-}
-
 }  // namespace

@@ -59,6 +59,23 @@ stages_fuzz_seeds() {
   done
   seed fort-8 "8 2011 2011" $E/fort.12 $E/fort.22 $E/fort.32 $E/fort.42 $E/fort.52 $E/fort.62 $E/fort.72
 }
+# The station report's readers: the example stations' expected outputs, in
+# the order of the files of fuzz/report_fuzz.cpp.
+report_fuzz_seeds() {
+  local E=tests/e2e/expected id f first
+  for daily in examples/[0-9]*[0-9].csv; do
+    id=$(basename "$daily" .csv)
+    [[ -f $E/$id-spi-results.csv ]] || continue
+    first=1
+    { printf '0\n'
+      for f in "$daily" $E/$id-{spiformat,spi-interpolated,spi-results,spi-results-int,spi-stats}.csv \
+        $E/$id-{pctnorm,pctnormint,EDI,EDIint,deciles,decilesint,pdsi}.csv; do
+        ((first)) || printf '\0'
+        first=0
+        case $f in *[0-9].csv) head -n 49 "$f" ;; *) cat "$f" ;; esac
+      done; } >"$OUT/seeds/report_fuzz/$id"
+  done
+}
 # The seeds of each target, made once: by a function <target>_seeds here, or
 # by a script fuzz/<target>_seeds.sh given the seed directory; else none.
 for t in "${targets[@]}"; do

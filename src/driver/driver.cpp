@@ -173,7 +173,7 @@ bool run_stations(const std::vector<std::string>& station_ids, const catalogue::
     if (!catalogue::valid_station_id(id)) {
       records::write_list(kConsoleOut, {"Invalid station ID: ", id});
       // Also on standard error, so that quiet mode does not hide it.
-      const std::string line = "drought: invalid station ID " + arg + "\r\n";
+      const std::string line = "drought: invalid station ID " + records::shown_name(arg) + "\r\n";
       std::fputs(line.c_str(), stderr);
       all_valid = false;
       continue;

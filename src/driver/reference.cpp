@@ -39,7 +39,7 @@ catalogue::YearRange reference_years(const std::optional<catalogue::YearRange>& 
   const catalogue::YearRange used{std::max(requested->first, first_year),
                                   std::min(requested->last, last_year)};
   const std::string data = reference_text({first_year, last_year});
-  const std::string station(station_id);
+  const std::string station = records::shown_name(station_id);
   if (used.first > used.last)
     throw records::FatalError("reference period " + reference_text(*requested) +
                               ": no year in the data of station " + station + " (" + data + ")");

@@ -24,9 +24,9 @@ void fatal(std::string_view operation, std::string_view file, std::string_view c
     message += note->second.cause;
     throw FatalError(message);
   }
-  message += file;
+  message += shown_name(file);
   if (note != g_notes.end() && !note->second.source.empty())
-    message += " (from " + note->second.source + ")";
+    message += " (from " + shown_name(note->second.source) + ")";
   message += ": ";
   message += cause;
   throw FatalError(message);
@@ -50,18 +50,39 @@ std::string source_of(std::string_view file) {
 
 void units::forget_notes() { g_notes.clear(); }
 
+namespace {
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+void append_hex(std::string& s, unsigned char c) {
+  s += "\\x";
+  s += kHex[c >> 4];
+  s += kHex[c & 15];
+}
+
+}  // namespace
+
+std::string shown_name(std::string_view name) {
+  std::string s;
+  for (const char ch : name) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7f)
+      append_hex(s, c);
+    else
+      s += ch;
+  }
+  return s;
+}
+
 std::string shown(std::string_view value) {
   constexpr std::size_t kShownLength = 40;
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string s;
   for (std::size_t i = 0; i < value.size() && i < kShownLength; ++i) {
     const unsigned char c = static_cast<unsigned char>(value[i]);
     if (c >= 0x20 && c < 0x7f) {
       s += static_cast<char>(c);
     } else {
-      s += "\\x";
-      s += kHex[c >> 4];
-      s += kHex[c & 15];
+      append_hex(s, c);
     }
   }
   if (value.size() > kShownLength) s += "...";

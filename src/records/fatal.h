@@ -37,4 +37,9 @@ std::string source_of(std::string_view file);
 // it, and control bytes would reach the terminal).
 std::string shown(std::string_view value);
 
+// A file name (or a station ID) as diagnostics show it: control bytes as \xNN,
+// every other byte as it is, so that a name cannot move the cursor or end the
+// line of a diagnostic.
+std::string shown_name(std::string_view name);
+
 }  // namespace records

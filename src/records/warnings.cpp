@@ -24,7 +24,7 @@ std::string line_of(long record) { return " line " + std::to_string(record) + ":
 void warn(std::string_view file, std::string_view text, Subject subject) {
   if (!g_warned.emplace(std::string(file), subject).second) return;
   std::string line = "drought: warning: ";
-  line += file;
+  line += shown_name(file);
   line += text;
   line += "\r\n";
   // Standard error is unbuffered: one write, and a failure to warn is no

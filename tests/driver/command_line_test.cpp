@@ -50,6 +50,9 @@ TEST(CommandLine, OptionsPrintTheirTextAndStatus) {
     EXPECT_EQ(result.out, c.out) << c.args;
     EXPECT_EQ(result.err, c.err) << c.args;
   }
+  // A control byte of an ID reaches the diagnostic as \xNN, never as itself.
+  auto tab = run_drought(dir.path(), "", "\"$(printf 'a\\tb')\"");
+  EXPECT_EQ(tab.err, "drought: read a\\x09b   .csv: No such file or directory\r\n");
   // After "--" an argument beginning with '-' is a station ID, cut or padded.
   auto result = run_drought(dir.path(), "", "-- -q");
   EXPECT_EQ(result.status, 2);

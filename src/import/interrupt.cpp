@@ -1,5 +1,7 @@
 #include "import/interrupt.h"
 
+#include <string.h>
+
 #include <csignal>
 
 namespace importer {
@@ -34,15 +36,9 @@ void catch_interrupts() {
 int interrupt_signal() { return g_signal; }
 
 std::string signal_name(int signal) {
-  switch (signal) {
-    case SIGINT:
-      return "SIGINT";
-    case SIGTERM:
-      return "SIGTERM";
-    case SIGHUP:
-      return "SIGHUP";
-  }
-  return "signal " + std::to_string(signal);
+  const char* abbreviation = sigabbrev_np(signal);
+  return abbreviation != nullptr ? "SIG" + std::string(abbreviation)
+                                 : "signal " + std::to_string(signal);
 }
 
 }  // namespace importer

@@ -12,7 +12,7 @@ namespace importer {
 void catch_interrupts();
 // 0, or the signal taken since catch_interrupts().
 int interrupt_signal();
-// "SIGINT", "SIGTERM" or "SIGHUP".
+// "SIGINT", "SIGTERM", "SIGHUP": the name of a signal.
 std::string signal_name(int signal);
 
 }  // namespace importer

@@ -20,6 +20,17 @@ constexpr std::size_t kTextChunk = 4 << 20;  // decoded bytes handled at a time
 constexpr std::size_t kRawChunk = 1 << 20;   // compressed bytes read at a time
 constexpr int kGzipWindow = 16 + MAX_WBITS;  // gzip wrapper, largest window
 
+// The buffers of every file read, made once: an archive may come as
+// thousands of small files.
+struct Buffers {
+  std::vector<unsigned char> raw = std::vector<unsigned char>(kRawChunk);  // compressed bytes
+  std::vector<char> text = std::vector<char>(kTextChunk);                  // decoded text
+};
+Buffers& buffers() {
+  static Buffers b;
+  return b;
+}
+
 // The bytes of one open file, decoded when it is gzip-compressed.
 struct Source {
   std::string name;  // shown, for messages
@@ -28,7 +39,7 @@ struct Source {
   bool in_member = false;  // inflating a gzip member
   bool raw_end = false;    // the file has no more bytes
   z_stream z{};
-  std::vector<unsigned char> raw = std::vector<unsigned char>(kRawChunk);
+  std::vector<unsigned char>& raw = buffers().raw;
   std::size_t plain_at = 0, plain_end = 0;  // plain file: first bytes not yet handed out
 
   Source() = default;
@@ -184,7 +195,7 @@ bool read_all_lines(const std::string& path, const LineFunction& on_line, Log& l
                     std::string& error) {
   Source in;
   if (!open_source(path, in, error)) return false;
-  std::vector<char> text(kTextChunk);
+  std::vector<char>& text = buffers().text;
   std::size_t kept = 0;  // the start of a line not yet ended
   std::uint64_t number = 0;
   while (true) {

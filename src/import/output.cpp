@@ -94,18 +94,14 @@ void put_back(PendingFile& old, const std::string& daily, std::string& error) {
 // Puts both files in place, or neither: the old daily file is kept aside
 // until the monthly file is in place. A signal taken between the two counts
 // as a failure ("interrupted").
-bool put_in_place(const std::string& dir, PendingFile& daily, PendingFile& monthly,
-                  std::string& error) {
-  PendingFile old;
-  if (!create_pending(dir, daily.target, old, error)) return false;
-  ::close(old.fd);
-  old.fd = -1;
+bool put_in_place(PendingFile& daily, PendingFile& monthly, std::string& error) {
+  PendingFile old;  // a name no other file has: the unique temporary name, extended
+  old.temp = daily.temp + ".old";
   if (::rename(daily.target.c_str(), old.temp.c_str()) != 0) {
     if (errno != ENOENT) {
       error = cannot_write(daily.target);
       return false;
     }
-    ::unlink(old.temp.c_str());
     old.temp.clear();
   }
   if (::rename(daily.temp.c_str(), daily.target.c_str()) != 0) {
@@ -127,22 +123,29 @@ bool put_in_place(const std::string& dir, PendingFile& daily, PendingFile& month
   return false;
 }
 
+// What a station is built in, kept from one station to the next.
+struct Workspace {
+  std::vector<Record> records;
+  StationPlan plan;
+  std::string text;  // daily-file lines not yet written
+};
+
 // Writes the planned files of a station beside their targets and puts them in place.
-bool write_files(const std::string& dir, std::string_view id, const StationPlan& plan,
-                 const std::vector<Record>& records, std::string& error) {
+bool write_files(const std::string& dir, std::string_view id, Workspace& w, std::string& error) {
   const std::filesystem::path base(dir);
   PendingFile daily, monthly;
   if (!create_pending(dir, (base / (std::string(id) + ".csv")).string(), daily, error) ||
       !create_pending(dir, (base / (std::string(id) + "_PRCP.csv")).string(), monthly, error))
     return false;
-  std::string text(kDailyHeader);
-  for (std::size_t from = 0; from < plan.kept.size(); from += kDailyBlock) {
-    append_daily_lines(plan, records, from, std::min(plan.kept.size(), from + kDailyBlock), text);
-    if (!write_text(daily, text, error)) return false;
-    text.clear();
+  const std::size_t kept = w.plan.kept.size();
+  w.text = kDailyHeader;
+  for (std::size_t from = 0; from < kept; from += kDailyBlock) {
+    append_daily_lines(w.plan, w.records, from, std::min(kept, from + kDailyBlock), w.text);
+    if (!write_text(daily, w.text, error)) return false;
+    w.text.clear();
   }
-  return write_text(monthly, plan.monthly, error) && close_pending(daily, error) &&
-         close_pending(monthly, error) && put_in_place(dir, daily, monthly, error);
+  return write_text(monthly, w.plan.monthly, error) && close_pending(daily, error) &&
+         close_pending(monthly, error) && put_in_place(daily, monthly, error);
 }
 
 // The output ID of every station, or why it has none; two stations with one
@@ -175,19 +178,19 @@ std::string summary(const std::string& source_id, const std::string& id, const S
 // Builds and writes station s. False, with the reason in error, when it is
 // not written; fatal set when no later station can be written either.
 bool write_station(const StationStore& store, std::size_t s, const std::string& id,
-                   const Settings& settings, std::vector<Record>& records, StationPlan& plan,
-                   Log& log, std::string& error, std::string& fatal) {
+                   const Settings& settings, Workspace& w, Log& log, std::string& error,
+                   std::string& fatal) {
   const StoredStation& station = store.stations[s];
   const auto info = settings.stations.find(station.source_id);
   if (info == settings.stations.end()) {
     error = "not in the station list";
     return false;
   }
-  if (!load_station(store, s, records, fatal)) return false;
-  if (!plan_station(records, store.files, station.source_id, id, info->second, settings.min_days,
-                    plan, log, error))
+  if (!load_station(store, s, w.records, fatal)) return false;
+  if (!plan_station(w.records, store.files, station.source_id, id, info->second, settings.min_days,
+                    w.plan, log, error))
     return false;
-  return write_files(settings.out_dir, id, plan, records, error);
+  return write_files(settings.out_dir, id, w, error);
 }
 
 }  // namespace
@@ -196,15 +199,13 @@ WriteResult write_stations(const StationStore& store, const Settings& settings, 
   WriteResult result;
   std::vector<std::string> ids, errors;
   choose_ids(store, settings.ids, ids, errors);
-  std::vector<Record> records;
-  StationPlan plan;
+  Workspace w;
   for (std::size_t s = 0; s < store.stations.size() && interrupt_signal() == 0; ++s) {
     const std::string& source_id = store.stations[s].source_id;
     std::string& error = errors[s];
     try {
-      if (error.empty() &&
-          write_station(store, s, ids[s], settings, records, plan, log, error, result.fatal)) {
-        add(log, summary(source_id, ids[s], plan));
+      if (error.empty() && write_station(store, s, ids[s], settings, w, log, error, result.fatal)) {
+        add(log, summary(source_id, ids[s], w.plan));
       }
     } catch (const std::bad_alloc&) {
       const auto daily = std::filesystem::path(settings.out_dir) / (ids[s] + ".csv");

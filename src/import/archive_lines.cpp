@@ -17,12 +17,10 @@ constexpr int kYearOffset = 0, kMonthOffset = 4, kElementOffset = 6, kDaysOffset
 
 // Reading state of one archive file.
 struct ArchiveFile {
-  StationStore& store;
-  Log& log;
-  bool keep_flagged = false;
+  Importer& im;
   std::uint32_t file = 0;
   Format format = Format::kUnknown;  // set by the first line of a known length
-  std::string error;                 // a failure of the store
+  std::string error;                 // why the run cannot go on
 };
 
 // A right-justified integer field: leading blanks, an optional minus sign and
@@ -50,8 +48,8 @@ int element_of(const char* p) {
 }
 
 void skip(ArchiveFile& in, std::uint64_t number, const std::string& what) {
-  warn(in.log, shown(in.store.files[in.file]) + ":" + std::to_string(number) + ": " + what +
-                   "; line skipped");
+  warn(in.im.log,
+       shown(in.im.files[in.file]) + ":" + std::to_string(number) + ": " + what + "; line skipped");
 }
 
 // The format of a line from its length, checked against the file's.
@@ -90,7 +88,7 @@ int read_days(const ArchiveFile& in, const char* group, Record& record) {
     if (!parse_field(group, kValueWidth, value)) return d + 1;
     if (d >= days || value == kArchiveMissing) {
       value = kMissing;
-    } else if (group[kQualityFlagOffset] != ' ' && !in.keep_flagged) {
+    } else if (group[kQualityFlagOffset] != ' ' && !in.im.settings.keep_flagged) {
       value = kMissing;
       ++record.dropped;
     } else if (in.format == Format::kLong) {
@@ -101,7 +99,7 @@ int read_days(const ArchiveFile& in, const char* group, Record& record) {
   return 0;
 }
 
-// Reads one line into the store; false only when the store fails.
+// Reads one line into the run; false only when the run cannot go on.
 bool add_line(ArchiveFile& in, std::string_view line, std::uint64_t number) {
   if (!line_format(in, line, number)) return true;
   const int id_length = in.format == Format::kShort ? kShortIdLength : kLongIdLength;
@@ -120,38 +118,21 @@ bool add_line(ArchiveFile& in, std::string_view line, std::uint64_t number) {
     skip(in, number, "value of day " + std::to_string(day) + " is not a number");
     return true;
   }
-  return add_record(in.store, in.format, line.substr(0, id_length), record, in.error);
+  return add_record(in.im, in.format, line.substr(0, id_length), record, in.error);
 }
 
-ArchiveFile begin_file(StationStore& store, const std::string& name, bool keep_flagged, Log& log) {
-  store.files.push_back(name);
-  return {store,
-          log,
-          keep_flagged,
-          static_cast<std::uint32_t>(store.files.size() - 1),
-          Format::kUnknown,
-          {}};
+ArchiveFile begin_file(Importer& im, const std::string& name) {
+  im.files.push_back(name);
+  return {im, static_cast<std::uint32_t>(im.files.size() - 1), Format::kUnknown, {}};
 }
 
 }  // namespace
 
-bool read_archive_file(StationStore& store, const std::string& path, bool keep_flagged, Log& log,
-                       std::string& error) {
-  ArchiveFile in = begin_file(store, path, keep_flagged, log);
+bool read_archive_file(Importer& im, const std::string& path, std::string& error) {
+  ArchiveFile in = begin_file(im, path);
   const bool read = read_lines(
       path, [&](std::string_view line, std::uint64_t number) { return add_line(in, line, number); },
-      log, error);
-  if (!in.error.empty()) error = in.error;
-  return read && in.error.empty();
-}
-
-bool read_archive_text(StationStore& store, const std::string& name, std::string_view text,
-                       bool keep_flagged, Log& log, std::string& error) {
-  ArchiveFile in = begin_file(store, name, keep_flagged, log);
-  const bool read = split_lines(
-      name, text,
-      [&](std::string_view line, std::uint64_t number) { return add_line(in, line, number); },
-      error);
+      im.log, error);
   if (!in.error.empty()) error = in.error;
   return read && in.error.empty();
 }

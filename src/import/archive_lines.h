@@ -7,18 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "import/diagnostics.h"
-#include "import/station_store.h"
+#include "import/station_runs.h"
 
 namespace importer {
 
-// Reads one archive file, plain or gzip-compressed, into the store. False,
-// with the reason in error, when it cannot be read to its end (then the run
-// writes nothing).
-bool read_archive_file(StationStore& store, const std::string& path, bool keep_flagged, Log& log,
-                       std::string& error);
-// The same for archive text in memory, as one file named name.
-bool read_archive_text(StationStore& store, const std::string& name, std::string_view text,
-                       bool keep_flagged, Log& log, std::string& error);
+// Reads one archive file, plain or gzip-compressed, into the stations of the
+// run. False, with the reason in error, when it cannot be read to its end
+// (then the run writes nothing).
+bool read_archive_file(Importer& im, const std::string& path, std::string& error);
 
 }  // namespace importer

@@ -11,13 +11,16 @@
 // The run, in the order of the files of this folder:
 //   text_input      plain or gzip-compressed files, line by line, lines at most 1 MiB
 //   station_list    the station list and the ID map, read whole before any archive
-//   archive_lines   archive lines into records, one station run after another
-//   station_store   the records of every station, kept in a temporary file until
-//                   every input is read (a station may come back in a later file)
+//   archive_lines   archive lines into records
+//   station_runs    each station's records, built into its files under temporary
+//                   names when a run of its lines ends, merged when it comes back
 //   units           metric to daily-file units, the calendar
 //   station_files   one station's records into the text of its two files
-//   output          the files written beside each other and put in place as a pair
+//   record_spill    records that a station's files cannot hold yet, set aside
+//   temp_files      files under temporary names, a station's pair put in place
+//   output          every station put in place when every input is read
 //   interrupt       SIGINT, SIGTERM and SIGHUP taken between two steps
+//   diagnostics     warnings and summary lines, names shown safely
 //
 // Why LF files without the record layer: the importer is a companion program,
 // not a stage. It writes the two input files of a station in the form of the

@@ -28,10 +28,9 @@ constexpr std::string_view kUsage =
     "Usage: drought-import [options] --stations LIST FILE...\n"
     "Turns daily station archive files (6-character or 11-character station IDs,\n"
     "plain or gzip-compressed) into the station files <id>.csv and <id>_PRCP.csv.\n"
-    "Every file is read before any station file is written; a station's records\n"
-    "wait in a temporary file in the output directory (about half the size of\n"
-    "the uncompressed archive text). A line longer than 1 MiB makes its file\n"
-    "unreadable. Both files of a station are put in place together.\n"
+    "Each station's files are written under temporary names as its lines end and\n"
+    "put in place, both together, when every file is read; an input that cannot\n"
+    "be read (or has a line longer than 1 MiB) leaves everything as it was.\n"
     "\n"
     "Options:\n"
     "  --stations LIST  station list: ID, latitude, longitude and elevation (required)\n"
@@ -49,7 +48,6 @@ constexpr std::string_view kUsage =
 
 struct Options {
   Settings settings;
-  bool keep_flagged = false;
   std::string stations_file, ids_file;
   std::vector<std::string> inputs;
 };
@@ -102,7 +100,7 @@ int parse_options(int argc, char** argv, Options& o) {
       std::printf("drought-import %s\n", DROUGHT_VERSION);
       return 0;
     } else if (arg == "--keep-flagged") {
-      o.keep_flagged = true;
+      o.settings.keep_flagged = true;
     } else if (arg == "-o" || arg == "--stations" || arg == "--as" || arg == "--ids" ||
                arg == "--min-days") {
       if (i + 1 == argc) return usage_error("option " + shown(arg) + " needs a value");
@@ -138,33 +136,39 @@ int prepare(Options& o, Log& log) {
   return -1;
 }
 
+// Every input read, each station built under temporary names as its lines
+// end; -1 to go on, else the status. Nothing is put in place before every
+// input is read: a station may have lines in several files, and none is
+// written from an input read only in part.
+int read_inputs(Importer& im, const std::vector<std::string>& inputs) {
+  std::string error;
+  for (const std::string& input : inputs) {
+    const bool read = read_archive_file(im, input, error);
+    flush(im.log);
+    if (interrupt_signal() != 0) return interrupted(im.log);
+    if (!read) return fail(im.log, error + "; nothing written");
+  }
+  if (!end_reading(im, error)) return fail(im.log, error + "; nothing written");
+  if (interrupt_signal() != 0) return interrupted(im.log);
+  if (!im.stations.empty()) return -1;
+  warn(im.log, "no station found in the input");
+  flush(im.log);
+  return kStationFailedStatus;
+}
+
 int run(int argc, char** argv) {
   Options o;
   if (const int status = parse_options(argc, argv, o); status >= 0) return status;
   catch_interrupts();
-  Log log{{}, stderr};
-  if (const int status = prepare(o, log); status >= 0) return status;
-  // Every input is read before anything is written: a station may have lines
-  // in several files, and none is written from an input read only in part.
-  StationStore store;
-  std::string error;
-  if (!open_store(store, o.settings.out_dir, error)) return fail(log, error);
-  for (const std::string& input : o.inputs) {
-    const bool read = read_archive_file(store, input, o.keep_flagged, log, error);
-    flush(log);
-    if (interrupt_signal() != 0) return interrupted(log);
-    if (!read) return fail(log, error + "; nothing written");
-  }
-  if (!finish_reading(store, error)) return fail(log, error + "; nothing written");
-  if (store.stations.empty()) {
-    warn(log, "no station found in the input");
-    flush(log);
-    return kStationFailedStatus;
-  }
-  const WriteResult result = write_stations(store, o.settings, log);
-  if (interrupt_signal() != 0) return interrupted(log);
-  if (!result.fatal.empty()) return fail(log, result.fatal);
-  flush(log);
+  Importer im;
+  im.log.stream = stderr;
+  if (const int status = prepare(o, im.log); status >= 0) return status;
+  im.settings = std::move(o.settings);
+  if (const int status = read_inputs(im, o.inputs); status >= 0) return status;
+  const WriteResult result = write_stations(im);
+  if (interrupt_signal() != 0) return interrupted(im.log);
+  if (!result.fatal.empty()) return fail(im.log, result.fatal);
+  flush(im.log);
   return result.failed == 0 ? 0 : kStationFailedStatus;
 }
 

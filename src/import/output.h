@@ -1,36 +1,22 @@
-// Writing the station files: each station's two files are written to
-// temporary files beside their final names and put in place as a pair (the
-// daily file first; when the monthly file cannot follow, or a signal comes
-// between the two, the old daily file is put back), so that a failed or
-// interrupted run leaves every station either as it was or complete.
+// The end of a run: every station's files, built under temporary names while
+// the inputs were read (station_runs.h), put in place in order of first
+// appearance, each station's pair together (temp_files.h), with one summary
+// line per station.
 #pragma once
 
-#include <string>
-
-#include "import/diagnostics.h"
-#include "import/station_list.h"
-#include "import/station_store.h"
+#include "import/station_runs.h"
 
 namespace importer {
 
-// Where and how the stations are written.
-struct Settings {
-  std::string out_dir = ".";
-  StationList stations;
-  OutputIds ids;
-  int min_days = kDefaultMinDays;
-};
-
 struct WriteResult {
-  int failed = 0;  // stations not written
-  std::string
-      fatal;  // why writing stopped before the last station (status 2); empty when it did not
+  int failed = 0;     // stations not written
+  std::string fatal;  // why the run stopped before the last station (memory); empty if it did not
 };
 
-// Builds and writes every station of the store into settings.out_dir, in
-// order of first appearance, with warnings, errors and one summary line per
-// station in log (flushed after each station). Stops after the station being
-// written when a signal is taken (interrupt_signal()).
-WriteResult write_stations(const StationStore& store, const Settings& settings, Log& log);
+// Puts every station's files in place in settings.out_dir, with one summary
+// line (or the reason it is not written) per station in im.log, flushed after
+// each. Two stations with one output ID are both refused. Stops after the
+// station being put in place when a signal is taken (interrupt_signal()).
+WriteResult write_stations(Importer& im);
 
 }  // namespace importer

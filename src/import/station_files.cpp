@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <numeric>
 
+#include "import/text_input.h"
 #include "import/units.h"
 
 namespace importer {
@@ -53,7 +54,8 @@ bool round_decimal(std::string_view s, long& value) {
   return true;
 }
 
-// "ID,LATITUDE,LONGITUDE,ELEVATION," with the elevation rounded to whole metres.
+}  // namespace
+
 bool station_prefix(std::string_view id, const StationInfo& info, std::string& prefix,
                     std::string& error) {
   long elevation = kMissing;
@@ -72,12 +74,15 @@ bool station_prefix(std::string_view id, const StationInfo& info, std::string& p
   return true;
 }
 
-// The records in calendar and element order from the first month with a PRCP
-// line; of two for one element and month the first read counts, the other is
-// a warning. The first month, or -1 when no PRCP line.
+namespace {
+
+// The records in calendar and element order, those from the first month with
+// a PRCP line in kept, those before it in early; of two for one element and
+// month the first read counts, the other is a warning. The first month, or -1
+// when no PRCP line.
 std::int64_t order_records(const std::vector<Record>& records,
                            const std::vector<std::string>& files, const std::string& source_id,
-                           std::vector<std::uint32_t>& kept, Log& log) {
+                           StationPlan& plan, Log& log) {
   const auto key = [&](std::uint32_t i) {
     return month_of(records[i]) * kElementCount + records[i].element;
   };
@@ -86,8 +91,9 @@ std::int64_t order_records(const std::vector<Record>& records,
   std::iota(order.begin(), order.end(), 0u);
   if (!std::is_sorted(order.begin(), order.end(), before))
     std::stable_sort(order.begin(), order.end(), before);
-  kept.clear();
-  kept.reserve(order.size());
+  plan.kept.clear();
+  plan.kept.reserve(order.size());
+  plan.early.clear();
   std::int64_t first = -1;
   for (std::size_t i = 0; i < order.size(); ++i) {
     const Record& r = records[order[i]];
@@ -98,7 +104,7 @@ std::int64_t order_records(const std::vector<Record>& records,
       continue;
     }
     if (first < 0 && r.element == kPrcp) first = month_of(r);
-    if (first >= 0) kept.push_back(order[i]);
+    (first >= 0 ? plan.kept : plan.early).push_back(order[i]);
   }
   return first;
 }
@@ -140,7 +146,7 @@ bool monthly_file(const MonthlyTotals& m, std::int64_t first, StationPlan& plan,
                   std::string& error) {
   const std::string_view prefix(plan.prefix);
   plan.monthly.clear();
-  plan.filled_months = 0;
+  plan.summary.filled_months = 0;
   for (std::size_t at = 0; at < m.total.size(); ++at) {
     const std::int64_t month = first + static_cast<std::int64_t>(at);
     const int year = static_cast<int>(month / kMonthsPerYear);
@@ -153,7 +159,7 @@ bool monthly_file(const MonthlyTotals& m, std::int64_t first, StationPlan& plan,
         return false;
       }
       value = divide_rounded(m.complete_sum[calendar], m.complete_count[calendar]);
-      ++plan.filled_months;
+      ++plan.summary.filled_months;
     }
     plan.monthly += prefix;
     append_int(plan.monthly, calendar + 1);
@@ -172,26 +178,25 @@ bool monthly_file(const MonthlyTotals& m, std::int64_t first, StationPlan& plan,
 }  // namespace
 
 bool plan_station(const std::vector<Record>& records, const std::vector<std::string>& files,
-                  const std::string& source_id, std::string_view id, const StationInfo& info,
-                  int min_days, StationPlan& plan, Log& log, std::string& error) {
-  if (!station_prefix(id, info, plan.prefix, error)) return false;
-  const std::int64_t first = order_records(records, files, source_id, plan.kept, log);
+                  const std::string& source_id, int min_days, StationPlan& plan, Log& log,
+                  std::string& error) {
+  const std::int64_t first = order_records(records, files, source_id, plan, log);
+  StationSummary& summary = plan.summary;
+  summary.dropped_days = 0;
+  for (std::uint32_t i : plan.kept) summary.dropped_days += records[i].dropped;
   if (first < 0) {
     error = "no PRCP line";
     return false;
   }
   const std::int64_t last = month_of(records[plan.kept.back()]);
+  summary.first_year = static_cast<int>(first / kMonthsPerYear);
+  summary.first_month = static_cast<int>(first % kMonthsPerYear) + 1;
+  summary.last_year = static_cast<int>(last / kMonthsPerYear);
+  summary.last_month = static_cast<int>(last % kMonthsPerYear) + 1;
   MonthlyTotals totals;
   totals.total.assign(static_cast<std::size_t>(last - first + 1), -1);
   total_months(records, plan.kept, first, min_days, totals);
-  if (!monthly_file(totals, first, plan, error)) return false;
-  plan.dropped_days = 0;
-  for (std::uint32_t i : plan.kept) plan.dropped_days += records[i].dropped;
-  plan.first_year = static_cast<int>(first / kMonthsPerYear);
-  plan.first_month = static_cast<int>(first % kMonthsPerYear) + 1;
-  plan.last_year = static_cast<int>(last / kMonthsPerYear);
-  plan.last_month = static_cast<int>(last % kMonthsPerYear) + 1;
-  return true;
+  return monthly_file(totals, first, plan, error);
 }
 
 void append_daily_lines(const StationPlan& plan, const std::vector<Record>& records,
@@ -222,6 +227,34 @@ void append_daily_lines(const StationPlan& plan, const std::vector<Record>& reco
     *p++ = '\n';
   }
   out.resize(static_cast<std::size_t>(p - out.data()));
+}
+
+bool read_daily_back(const std::string& path, std::vector<Record>& records, std::string& error) {
+  constexpr std::size_t kFields =
+      7 + kDays;  // ID, latitude, longitude, elevation, element, month, year
+  const auto number = [](std::string_view text) {
+    long v = 0;
+    std::from_chars(text.data(), text.data() + text.size(), v);
+    return static_cast<std::int32_t>(v);
+  };
+  std::array<std::string_view, kFields> field;
+  const auto line = [&](std::string_view text, std::uint64_t n) {
+    if (n == 1) return true;  // the header
+    for (std::size_t f = 0; f < kFields; ++f) {
+      const std::size_t comma = std::min(text.find(','), text.size());
+      field[f] = text.substr(0, comma);
+      text.remove_prefix(std::min(comma + 1, text.size()));
+    }
+    Record& r = records.emplace_back();
+    r.element = static_cast<Element>(
+        std::find(kElementNames.begin(), kElementNames.end(), field[4]) - kElementNames.begin());
+    r.month = static_cast<std::uint8_t>(number(field[5]));
+    r.year = number(field[6]);
+    for (int d = 0; d < kDays; ++d) r.day[d] = number(field[7 + static_cast<std::size_t>(d)]);
+    return true;
+  };
+  Log unused;
+  return read_lines(path, line, unused, error);
 }
 
 }  // namespace importer

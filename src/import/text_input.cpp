@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -20,16 +21,28 @@ constexpr std::size_t kTextChunk = 4 << 20;  // decoded bytes handled at a time
 constexpr std::size_t kRawChunk = 1 << 20;   // compressed bytes read at a time
 constexpr int kGzipWindow = 16 + MAX_WBITS;  // gzip wrapper, largest window
 
-// The buffers of every file read, made once: an archive may come as
-// thousands of small files.
+// The buffers of the files read, made once (an archive may come as thousands
+// of small files), one set per file open at a time: a station's daily file is
+// read back while an archive file is read.
 struct Buffers {
   std::vector<unsigned char> raw = std::vector<unsigned char>(kRawChunk);  // compressed bytes
   std::vector<char> text = std::vector<char>(kTextChunk);                  // decoded text
 };
-Buffers& buffers() {
-  static Buffers b;
-  return b;
-}
+std::vector<std::unique_ptr<Buffers>> g_buffers;
+std::size_t g_open = 0;  // files open
+
+// The buffers of the file being opened, until it is closed.
+struct BufferSet {
+  Buffers& b;
+  BufferSet() : b(take()) {}
+  ~BufferSet() { --g_open; }
+  BufferSet(const BufferSet&) = delete;
+  BufferSet& operator=(const BufferSet&) = delete;
+  static Buffers& take() {
+    if (g_buffers.size() == g_open) g_buffers.push_back(std::make_unique<Buffers>());
+    return *g_buffers[g_open++];
+  }
+};
 
 // The bytes of one open file, decoded when it is gzip-compressed.
 struct Source {
@@ -39,7 +52,8 @@ struct Source {
   bool in_member = false;  // inflating a gzip member
   bool raw_end = false;    // the file has no more bytes
   z_stream z{};
-  std::vector<unsigned char>& raw = buffers().raw;
+  BufferSet buffers;
+  std::vector<unsigned char>& raw = buffers.b.raw;
   std::size_t plain_at = 0, plain_end = 0;  // plain file: first bytes not yet handed out
 
   Source() = default;
@@ -195,7 +209,7 @@ bool read_all_lines(const std::string& path, const LineFunction& on_line, Log& l
                     std::string& error) {
   Source in;
   if (!open_source(path, in, error)) return false;
-  std::vector<char>& text = buffers().text;
+  std::vector<char>& text = in.buffers.b.text;
   std::size_t kept = 0;  // the start of a line not yet ended
   std::uint64_t number = 0;
   while (true) {
@@ -231,14 +245,6 @@ bool read_lines(const std::string& path, const LineFunction& on_line, Log& log,
     error = "cannot read " + shown(path) + ": out of memory";
     return false;
   }
-}
-
-bool split_lines(std::string_view name, std::string_view text, const LineFunction& on_line,
-                 std::string& error) {
-  std::uint64_t number = 0;
-  std::size_t used = 0;
-  bool stopped = false;
-  return hand_out(shown(name), text, true, number, on_line, used, stopped, error);
 }
 
 }  // namespace importer

@@ -28,9 +28,4 @@ using LineFunction = std::function<bool(std::string_view line, std::uint64_t num
 // member that are not another member are ignored with a warning in log.
 bool read_lines(const std::string& path, const LineFunction& on_line, Log& log, std::string& error);
 
-// The same for text in memory (one file named name). False, with the reason
-// in error, for a line longer than kMaxLineBytes.
-bool split_lines(std::string_view name, std::string_view text, const LineFunction& on_line,
-                 std::string& error);
-
 }  // namespace importer

@@ -45,41 +45,40 @@ std::array<int, kDays> days(int value) {
   return a;
 }
 
+// The station list of the text, read from a file named "list".
 StationList list_of(std::string_view text, Log& log) {
+  write_file("list", text);
   StationList list;
   std::string error;
-  split_lines(
-      "list", text,
-      [&](std::string_view line, std::uint64_t number) {
-        add_station_line(list, "list", line, number, log);
-        return true;
-      },
-      error);
+  EXPECT_TRUE(read_station_list("list", list, log, error)) << error;
+  fs::remove("list");
   return list;
 }
 
+// An import into the current directory with the stations of kList.
 struct Import {
-  StationStore store;
-  Log log;
+  Importer im;
   int failed = 0;
-  Import() {
-    std::string error;
-    EXPECT_TRUE(open_store(store, ".", error)) << error;
+  explicit Import(Settings settings = {}) {
+    im.settings = std::move(settings);
+    im.settings.stations = list_of(kList, im.log);
   }
   // Reads archive text as one more input file.
-  void read(std::string_view text, const std::string& name = "in", bool keep_flagged = false) {
+  void read(std::string_view text, const std::string& name = "in") {
+    write_file(name, text);
     std::string error;
-    EXPECT_TRUE(read_archive_text(store, name, text, keep_flagged, log, error)) << error;
+    EXPECT_TRUE(read_archive_file(im, name, error)) << error;
+    fs::remove(name);
   }
-  // Writes every station read into the current directory.
-  void write(Settings settings = {}) {
+  // Puts every station read in place.
+  void write() {
     std::string error;
-    ASSERT_TRUE(finish_reading(store, error)) << error;
-    settings.stations = list_of(kList, log);
-    const WriteResult result = write_stations(store, settings, log);
+    ASSERT_TRUE(end_reading(im, error)) << error;
+    const WriteResult result = write_stations(im);
     EXPECT_EQ(result.fatal, "");
     failed = result.failed;
   }
+  const std::string& log() const { return im.log.text; }
 };
 
 std::string examples_archive(Format format) {
@@ -144,7 +143,7 @@ TEST(ImportLines, ConvertsFlagsOrdersAndSkipsBadLines) {
   Import run;
   run.read(text + bad);
   run.write();
-  EXPECT_EQ(run.failed, 0) << run.log.text;
+  EXPECT_EQ(run.failed, 0) << run.log();
   const std::string station = "100111,44.9000,-93.2000,120,";
   EXPECT_EQ(read_file("100111.csv"), std::string(kDailyHeader) + station +
                                          "PRCP,2,2001,100,-999,-999" + row(0, 28).substr(6) +
@@ -152,7 +151,7 @@ TEST(ImportLines, ConvertsFlagsOrdersAndSkipsBadLines) {
                                          "TMAX,2,2001" + row(0, 28));
   // 26 of 28 days present: 100 * 28 / 26 = 107.7 hundredths.
   EXPECT_EQ(read_file("100111_PRCP.csv"), station + "2,2001,1.08\n");
-  const std::string& log = run.log.text;
+  const std::string& log = run.log();
   EXPECT_TRUE(contains(log, "in:4: second PRCP line of station XX000100111 for 2001-02"));
   EXPECT_TRUE(contains(log, "2001-02 to 2001-02, 0 months filled, 1 days dropped"));
   EXPECT_TRUE(contains(log, "in:7: month outside 1-12"));
@@ -160,8 +159,10 @@ TEST(ImportLines, ConvertsFlagsOrdersAndSkipsBadLines) {
   EXPECT_TRUE(contains(log, "in:9: line of 10 characters, expected 269"));
 
   // --keep-flagged keeps the flagged day (5 hundredths): 105 * 28 / 27 = 108.9.
-  Import keep;
-  keep.read(text, "in", true);
+  Settings flagged;
+  flagged.keep_flagged = true;
+  Import keep(flagged);
+  keep.read(text);
   keep.write();
   EXPECT_EQ(read_file("100111_PRCP.csv"), station + "2,2001,1.09\n");
 }
@@ -182,7 +183,7 @@ TEST(ImportMonthly, ScalesOrFillsShortMonthsOrRefuses) {
   run.read(text);
   run.write();
   EXPECT_EQ(run.failed, 1);
-  EXPECT_TRUE(contains(run.log.text, "station 100111: no complete month 4 to fill 2001-04 from"));
+  EXPECT_TRUE(contains(run.log(), "station 100111: no complete month 4 to fill 2001-04 from"));
   const std::string monthly = read_file("100112_PRCP.csv");
   EXPECT_TRUE(contains(monthly, ",2,2000,2.90\n")) << monthly;
   EXPECT_TRUE(contains(monthly,
@@ -190,7 +191,7 @@ TEST(ImportMonthly, ScalesOrFillsShortMonthsOrRefuses) {
                        "100112,52.3000,104.3000,350,2,2001,2.90\n"
                        "100112,52.3000,104.3000,350,3,2001,3.10\n"))
       << monthly;
-  EXPECT_TRUE(contains(run.log.text, "2000-01 to 2001-03, 2 months filled"));
+  EXPECT_TRUE(contains(run.log(), "2000-01 to 2001-03, 2 months filled"));
 }
 
 TEST(ImportStations, RefusesConflictsAndUnknownStationsWithoutTouchingOldFiles) {
@@ -206,20 +207,19 @@ TEST(ImportStations, RefusesConflictsAndUnknownStationsWithoutTouchingOldFiles) 
   run.read(other, "other");
   run.read(text);
   run.write();
-  EXPECT_EQ(run.failed, 3) << run.log.text;
-  EXPECT_TRUE(
-      contains(run.log.text, "stations XX000100111 and 100111 both map to output ID 100111"));
-  EXPECT_TRUE(contains(run.log.text, "station 999999: not in the station list"));
+  EXPECT_EQ(run.failed, 3) << run.log();
+  EXPECT_TRUE(contains(run.log(), "stations XX000100111 and 100111 both map to output ID 100111"));
+  EXPECT_TRUE(contains(run.log(), "station 999999: not in the station list"));
   EXPECT_EQ(read_file("100111.csv"), "old");
   EXPECT_TRUE(fs::exists("725030.csv"));
 
   Settings as;  // --as renames the one long-format station
   as.ids.as_id = "123456";
-  Import renamed;
+  Import renamed(as);
   std::string one;
   append_archive_line(one, "XX000727930", 2001, 1, kPrcp, days(0));
   renamed.read(one);
-  renamed.write(as);
+  renamed.write();
   EXPECT_EQ(read_file("123456_PRCP.csv"), "123456,47.61,-122.33,56,1,2001,0.00\n");
 }
 
@@ -229,43 +229,54 @@ TEST(ImportExamples, ArchivesOfBothFormatsGiveTheBundledStationFiles) {
     Import run;
     run.read(examples_archive(format));
     run.write();
-    ASSERT_EQ(run.failed, 0) << run.log.text;
+    ASSERT_EQ(run.failed, 0) << run.log();
     for (const char* id : kStations)
       EXPECT_EQ(read_file(std::string(id) + ".csv"),
                 read_file(kExamples / (std::string(id) + ".csv")))
           << id;
     // The complete station's monthly totals are the sums of its days.
     EXPECT_EQ(read_file("100111_PRCP.csv"), read_file(kExamples / "100111_PRCP.csv"));
-    EXPECT_EQ(contains(run.log.text, "XX000727930 -> 727930: 2012-01 to 2015-12, 2 months filled"),
+    EXPECT_EQ(contains(run.log(), "XX000727930 -> 727930: 2012-01 to 2015-12, 2 months filled"),
               format == Format::kLong);
   }
 }
 
-// The stations are kept in a temporary file until every input is read: a
-// station found again in a later file is one station, its lines in the order
-// read (the first of two lines for one month counts).
+// Stations are put in place only when every input is read: a station found
+// again in a later file is one station, its lines in the order read (the
+// first of two lines for one month counts), also lines that came before its
+// first PRCP line.
 TEST(ImportExamples, AStationFoundAgainInALaterFileIsMerged) {
   TempDir dir;
   const std::string seattle =
       archive_from_daily(read_file(kExamples / "727930.csv"), Format::kLong);
-  const std::size_t half = seattle.size() / 2 / 270 * 270;
-  std::string second = archive_from_daily(read_file(kExamples / "725030.csv"), Format::kLong);
-  second += seattle.substr(half);
-  second += seattle.substr(0, 270);  // the first line again: skipped
+  const std::size_t cut = 6 * 270;  // the first two months come again in the second file
+  const std::size_t tmax = seattle.find("TMAX") / 270 * 270;
+  ASSERT_LT(tmax, cut);
+  // Its second run ends inside the second file.
+  const std::string second = seattle.substr(0, cut) +
+                             archive_from_daily(read_file(kExamples / "725030.csv"), Format::kLong);
+  const std::size_t again = tmax / 270 + 1;
   Import run;
-  run.read(seattle.substr(0, half), "first");
+  run.read(seattle.substr(cut) + seattle.substr(tmax, 270) +
+               archive_from_daily(read_file(kExamples / "100111.csv"), Format::kLong),
+           "first");
   run.read(second, "second");
   run.write();
-  ASSERT_EQ(run.failed, 0) << run.log.text;
+  ASSERT_EQ(run.failed, 0) << run.log();
   EXPECT_EQ(read_file("727930.csv"), read_file(kExamples / "727930.csv"));
-  EXPECT_EQ(read_file("725030.csv"), read_file(kExamples / "725030.csv"));
-  const std::size_t lines = second.size() / 270;
-  EXPECT_TRUE(contains(run.log.text, "second:" + std::to_string(lines) + ": second "));
-  EXPECT_EQ(run.store.stations.size(), 2u);
-  EXPECT_EQ(names_in("."), "725030.csv\n725030_PRCP.csv\n727930.csv\n727930_PRCP.csv\n");
+  for (const char* id : {"100111", "725030"})
+    EXPECT_EQ(read_file(std::string(id) + ".csv"),
+              read_file(kExamples / (std::string(id) + ".csv")));
+  EXPECT_TRUE(contains(run.log(), "second:" + std::to_string(again) + ": second TMAX line"))
+      << run.log();
+  EXPECT_TRUE(contains(run.log(), "XX000727930 -> 727930: 2012-01 to 2015-12, 2 months filled"));
+  EXPECT_EQ(names_in("."),
+            "100111.csv\n100111_PRCP.csv\n725030.csv\n725030_PRCP.csv\n727930.csv\n"
+            "727930_PRCP.csv\n");
 }
 
 TEST(ImportStationList, MalformedLinesAndSecondEntriesAreWarnedAndSkipped) {
+  TempDir dir;
   Log log;
   const StationList list = list_of(
       "A1 10 20 30\n\nA2 10 20\nA3 90.5 20 30\nA4 -90 -180.5 30\nA5 1e1 20 30\n"
@@ -337,23 +348,25 @@ TEST(ImportFiles, ReadsGzipMembersAndRefusesDamagedOrOverlongInput) {
   write_gzip("in.gz", text.substr(half), "ab");  // a second member
   Import gz, plain;
   std::string error;
-  ASSERT_TRUE(read_archive_file(gz.store, "in.gz", false, gz.log, error)) << error;
+  ASSERT_TRUE(read_archive_file(gz.im, "in.gz", error)) << error;
+  EXPECT_EQ(gz.log(), "");
+  gz.write();
   plain.read(text);
-  ASSERT_EQ(gz.store.stations.size(), 4u);
-  for (std::size_t s = 0; s < 4; ++s)
-    EXPECT_EQ(gz.store.stations[s].records, plain.store.stations[s].records);
-  EXPECT_EQ(gz.log.text, "");
+  plain.write();
+  EXPECT_EQ(gz.log(), plain.log());
+  EXPECT_EQ(gz.failed + plain.failed, 0);
 
+  Import more;
   const std::string bytes = read_file("in.gz");
   write_file("tail.gz", bytes + "trailing");
-  EXPECT_TRUE(read_archive_file(gz.store, "tail.gz", false, gz.log, error)) << error;
-  EXPECT_EQ(gz.log.text,
+  EXPECT_TRUE(read_archive_file(more.im, "tail.gz", error)) << error;
+  EXPECT_EQ(more.log(),
             "drought-import: tail.gz: data after the end of the compressed data ignored\n");
   write_file("cut.gz", bytes.substr(0, bytes.size() / 3));
-  EXPECT_FALSE(read_archive_file(gz.store, "cut.gz", false, gz.log, error));
+  EXPECT_FALSE(read_archive_file(more.im, "cut.gz", error));
   EXPECT_EQ(error, "cannot read cut.gz: unexpected end of file");
   write_file("long", text.substr(0, 265 * 2) + std::string(kMaxLineBytes + 1, ' ') + "\n");
-  EXPECT_FALSE(read_archive_file(gz.store, "long", false, gz.log, error));
+  EXPECT_FALSE(read_archive_file(more.im, "long", error));
   EXPECT_EQ(error, "cannot read long: line 3 is longer than the limit of 1 MiB");
 }
 
@@ -428,8 +441,7 @@ TEST(ImportProgram, OverlongLinesAndEndlessInputEndTheRunWithNothingWritten) {
   EXPECT_EQ(run_import("--stations /dev/zero -o out list", kLimit), 2);
   EXPECT_EQ(read_file(".err"),
             "drought-import: cannot read /dev/zero: line 1 is longer than the limit of 1 MiB\n");
-  // One station larger than the memory: its records are read back only when
-  // it is written.
+  // One station larger than the memory.
   std::string line;
   append_archive_line(line, "XX000100111", 2001, 1, kPrcp, days(0));
   std::string block;
@@ -438,7 +450,8 @@ TEST(ImportProgram, OverlongLinesAndEndlessInputEndTheRunWithNothingWritten) {
   for (int i = 0; i < 150; ++i) gzwrite(out, block.data(), static_cast<unsigned>(block.size()));
   gzclose(out);
   EXPECT_EQ(run_import("--stations list -o out huge.gz", kLimit), 2);
-  EXPECT_EQ(read_file(".err"), "drought-import: cannot write out/100111.csv: out of memory\n");
+  EXPECT_EQ(read_file(".err"),
+            "drought-import: cannot read huge.gz: out of memory; nothing written\n");
   EXPECT_EQ(names_in("out"), "");
 }
 

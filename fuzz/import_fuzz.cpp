@@ -39,20 +39,18 @@ void import_archive(const Input& in, bool compress) {
   file("archive", in.section(0));
   file("list", in.section(1));
   write_file("map", in.section(2));
-  importer::Log log;
-  importer::Settings settings;
+  importer::Importer im;
+  importer::Settings& settings = im.settings;
   std::string error;
   const int min_days = in.param_int(2, importer::kDefaultMinDays);
   settings.min_days = min_days >= 1 && min_days <= importer::kDays ? min_days : 1;
+  settings.keep_flagged = in.param(1, 0) == 1;
   if (in.param(3, 0) == 1) settings.ids.as_id = "123456";
-  if (in.param(3, 0) == 2 && !importer::read_id_map("map", settings.ids, log, error)) return;
-  if (!importer::read_station_list("list", settings.stations, log, error)) return;
-  importer::StationStore store;
-  if (!importer::open_store(store, ".", error) ||
-      !importer::read_archive_file(store, "archive", in.param(1, 0) == 1, log, error) ||
-      !importer::finish_reading(store, error))
+  if (in.param(3, 0) == 2 && !importer::read_id_map("map", settings.ids, im.log, error)) return;
+  if (!importer::read_station_list("list", settings.stations, im.log, error) ||
+      !importer::read_archive_file(im, "archive", error) || !importer::end_reading(im, error))
     return;
-  importer::write_stations(store, settings, log);
+  importer::write_stations(im);
 }
 
 void read_lists(const Input& in) {

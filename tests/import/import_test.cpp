@@ -158,6 +158,19 @@ TEST(ImportLines, ConvertsFlagsOrdersAndSkipsBadLines) {
   EXPECT_TRUE(contains(log, "in:8: value of day 2 is not a number"));
   EXPECT_TRUE(contains(log, "in:9: line of 10 characters, expected 269"));
 
+  // The same lines in two files, another station between: the station comes
+  // back, the same files, the flagged day still counted.
+  const std::string daily = read_file("100111.csv");
+  Import split;
+  std::string other;
+  append_archive_line(other, "XX000100112", 2001, 1, kPrcp, days(0));
+  split.read(text.substr(0, 2 * 270) + other, "a");
+  split.read(text.substr(2 * 270), "b");
+  split.write();
+  EXPECT_EQ(read_file("100111.csv"), daily);
+  EXPECT_TRUE(contains(split.log(), "b:2: second PRCP line of station XX000100111 for 2001-02"));
+  EXPECT_TRUE(contains(split.log(), "2001-02 to 2001-02, 0 months filled, 1 days dropped"));
+
   // --keep-flagged keeps the flagged day (5 hundredths): 105 * 28 / 27 = 108.9.
   Settings flagged;
   flagged.keep_flagged = true;
@@ -239,6 +252,10 @@ TEST(ImportExamples, ArchivesOfBothFormatsGiveTheBundledStationFiles) {
     EXPECT_EQ(contains(run.log(), "XX000727930 -> 727930: 2012-01 to 2015-12, 2 months filled"),
               format == Format::kLong);
   }
+  // The second import replaced the files of the first: nothing else is left.
+  std::string names;
+  for (const char* id : kStations) names += std::string(id) + ".csv\n" + id + "_PRCP.csv\n";
+  EXPECT_EQ(names_in("."), names);
 }
 
 // Stations are put in place only when every input is read: a station found
@@ -490,7 +507,7 @@ TEST_F(ImportInterrupted, WhileWaitingForInputWritesNothing) {
   ASSERT_EQ(mkfifo("pipe", 0600), 0);
   const pid_t pid = start({"--stations", "list", "-o", "out", "pipe"});
   const int fd = open("pipe", O_WRONLY);  // waits until the importer opens it
-  std::string text;  // 100111 is built under temporary names when 725030 comes
+  std::string text;                       // 100111 is built under temporary names when 725030 comes
   append_archive_line(text, "100111", 2001, 1, kPrcp, days(0));
   append_archive_line(text, "725030", 2001, 1, kPrcp, days(0));
   ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));

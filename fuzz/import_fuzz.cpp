@@ -7,6 +7,11 @@
 //   2 station list as given, then the ID map
 // Parameters of groups 0 and 1: keep flagged days (0/1), --min-days, output
 // IDs (0 default, 1 --as 123456, 2 the ID map of section 2).
+// Good seeds: "0 0 24 0", then archive lines of a bundled station in either
+// format (as the import tests write them), NUL, the lines of the tests'
+// station list; the same as a gzip file (several members, bytes after them).
+// Links the importer's sources (not its main.cpp), the record layer (for
+// harness.h) and zlib.
 #include <zlib.h>
 
 #include "harness.h"

@@ -23,6 +23,7 @@
 #include "import/units.h"
 #include "support/archive_writer.h"
 #include "support/tempdir.h"
+#include "version.h"
 
 namespace {
 
@@ -392,7 +393,7 @@ TEST(ImportProgram, OptionsAndStatus) {
   EXPECT_EQ(run_import("--help"), 0);
   EXPECT_EQ(read_file(".out").rfind("Usage: drought-import", 0), 0u);
   EXPECT_EQ(run_import("--version"), 0);
-  EXPECT_EQ(read_file(".out"), "drought-import 1.0.0\n");
+  EXPECT_EQ(read_file(".out"), "drought-import " DROUGHT_VERSION "\n");
   EXPECT_EQ(run_import("-x in"), 2);
   EXPECT_EQ(read_file(".err"), "drought-import: unknown option -x (see drought-import --help)\n");
   EXPECT_EQ(run_import("--stations list --min-days 0 in"), 2);

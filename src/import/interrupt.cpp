@@ -17,7 +17,9 @@ void handle(int signal, void (*handler)(int)) {
   sigaction(signal, &action, nullptr);
 }
 
-extern "C" void on_signal(int signal) {
+// A name of its own: C linkage ignores the unnamed namespace, and the fuzz
+// targets link the importer and the driver together.
+extern "C" void on_import_signal(int signal) {
   if (g_signal == 0) {
     g_signal = signal;
     return;
@@ -29,7 +31,7 @@ extern "C" void on_signal(int signal) {
 }  // namespace
 
 void catch_interrupts() {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) handle(signal, on_signal);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) handle(signal, on_import_signal);
   handle(SIGPIPE, SIG_IGN);
 }
 

@@ -218,17 +218,9 @@ TEST(NormalQuantile, RelativeErrorInAllRegions) {
   for (const auto& c : kQuantiles) {
     EXPECT_NEAR(compute::quastn(c.p), c.z, 4e-16 * std::fabs(c.z)) << "p=" << c.p;
   }
-  EXPECT_EQ(console.out, "");
-}
-
-TEST(NormalQuantile, QuotedValues) {
   EXPECT_EQ(compute::quastn(0.5), 0.0);
   EXPECT_FALSE(std::signbit(compute::quastn(0.5)));  // written 0.00, not -0.00
-  EXPECT_NEAR(compute::quastn(0.975), 1.959963984540054, 1e-15);
-  EXPECT_NEAR(compute::quastn(0.025), -1.959963984540054, 1e-15);
-  EXPECT_NEAR(compute::quastn(0.0010000000474974513), -3.0902322920614, 1e-13);
-  EXPECT_NEAR(compute::quastn(0.9990000128746033), 3.0902361298491, 1e-13);
-  EXPECT_NEAR(compute::quastn(1e-300), -37.047, 1e-3);
+  EXPECT_EQ(console.out, "");
 }
 
 // ---------------------------------------------------------------------------

@@ -111,24 +111,4 @@ TEST(SpiFiles, PeriodWithoutValuesWritesParametersOnly) {
             std::string::npos);
 }
 
-// A 40-year table of gamma-distributed monthly totals (two months missing) and
-// the parameter and SPI records of its 1- and 3-month periods, computed
-// independently in 200-bit mpmath arithmetic: exact sums, L-moments from
-// plotting positions j/n, the Pearson III fit, the distribution function by
-// the regularized incomplete gamma function, the normal quantile by the
-// inverse error function, values rounded to 24 bits where the program stores
-// 4-byte reals and written from their exact value (the functions of
-// tests/review/review_spi.py). The table and the records are in tests/compute/data.
-TEST(SpiReference, AgreesToTheLastWrittenDigit) {
-  SpiRun t;
-  const std::filesystem::path data = std::filesystem::path(DROUGHT_TEST_DATA_DIR) / "compute/data";
-  std::filesystem::copy_file(data / "250123-spiformat.csv", "250123-spiformat.csv");
-  run_spi("250123-spiformat.csv", 1961);
-  records::close_all();
-  for (const char* name : {"fort.11", "fort.12", "fort.31", "fort.32"}) {
-    ASSERT_FALSE(read_records(data / name).empty()) << name;
-    EXPECT_EQ(read_records(name), read_records(data / name)) << name;
-  }
-}
-
 }  // namespace

@@ -1,9 +1,10 @@
-// The Palmer files of a long generated station with --extended: the bundled
-// 60-year station 100113 (made by tools/make-stations), whose daily file lacks
-// every record of three months.
+// The Palmer and event files of a long generated station with --extended: the
+// bundled 60-year station 100113 (made by tools/make-stations), whose daily
+// file lacks every record of three months.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -18,13 +19,17 @@ namespace fs = std::filesystem;
 
 using Fields = std::vector<std::string>;
 
-// The comma-separated fields of each record after the header, blanks trimmed.
+// The comma-separated fields of each record after the header, blanks trimmed
+// (records end with CR LF or, in the tidy tables, LF).
 std::vector<Fields> table(const std::string& name) {
   std::vector<Fields> rows;
-  std::vector<std::string> records = testing_support::read_records(name);
-  for (std::size_t i = 1; i < records.size(); ++i) {
+  std::istringstream lines(testing_support::read_file(name));
+  std::string record;
+  std::getline(lines, record);
+  while (std::getline(lines, record)) {
+    if (record.ends_with('\r')) record.pop_back();
     Fields f;
-    std::istringstream in(records[i]);
+    std::istringstream in(record);
     for (std::string field; std::getline(in, field, ',');) {
       const auto a = field.find_first_not_of(' ');
       f.push_back(a == std::string::npos ? "" : field.substr(a));
@@ -34,9 +39,43 @@ std::vector<Fields> table(const std::string& name) {
   return rows;
 }
 
+// Months since January of year 0 of a YYYY-MM field.
+int month_number(const std::string& field) {
+  return std::stoi(field.substr(0, 4)) * 12 + std::stoi(field.substr(5, 2)) - 1;
+}
+
+// The events of every series lie inside the data, are numbered in order and
+// never overlap; only the last of a series may be ongoing; their columns
+// agree with each other.
+void expect_consistent_events(const std::vector<Fields>& events) {
+  const int first = 1961 * 12, last = 2020 * 12 + 11;
+  std::map<std::string, int> number, end_of_previous;
+  std::map<std::string, bool> ongoing_seen;
+  for (const Fields& f : events) {
+    ASSERT_EQ(f.size(), 14u);
+    const std::string series = f[1] + "-" + f[2] + "-" + f[3];
+    SCOPED_TRACE(series + " event " + f[4]);
+    const int start = month_number(f[5]), duration = std::stoi(f[7]);
+    const int end = start + duration - 1, peak = month_number(f[11]);
+    const bool ongoing = f[12] == "yes";
+    if (!ongoing) EXPECT_EQ(month_number(f[6]), end);
+    EXPECT_EQ(std::stoi(f[4]), ++number[series]);
+    EXPECT_GT(start, end_of_previous.count(series) ? end_of_previous[series] : first - 1);
+    EXPECT_LE(end, last);
+    EXPECT_TRUE(peak >= start && peak <= end);
+    EXPECT_NEAR(std::stod(f[9]), std::stod(f[8]) / duration, 0.0051);
+    EXPECT_EQ(ongoing, f[13] == "end of data");
+    EXPECT_FALSE(ongoing_seen[series]);
+    ongoing_seen[series] = ongoing;
+    end_of_previous[series] = end;
+  }
+  EXPECT_EQ(number.count("spi-3-observed"), 1u);
+  EXPECT_EQ(number.count("edi-1-interpolated"), 1u);
+}
+
 }  // namespace
 
-TEST(PalmerStation, EveryMonthInItsPlaceAndPhdiIsPdsiOutsideEndingAttempts) {
+TEST(PalmerStation, EveryMonthInItsPlacePhdiIsPdsiOutsideEndingAttemptsEventsApart) {
   testing_support::TempDir dir;
   const fs::path examples = fs::path(DROUGHT_SOURCE_DIR) / "examples";
   for (const char* name : {"100113.csv", "100113_PRCP.csv"}) fs::copy(examples / name, name);
@@ -73,6 +112,7 @@ TEST(PalmerStation, EveryMonthInItsPlaceAndPhdiIsPdsiOutsideEndingAttempts) {
     }
   }
   EXPECT_GT(attempts, 100);
+  expect_consistent_events(table("100113-events.csv"));
 
   // The run names its options; a plain run afterwards removes every file of
   // the extended indices and the note, so no page mixes the two runs.

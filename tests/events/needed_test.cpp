@@ -79,6 +79,24 @@ TEST(NeededPrecipitation, InverseOfTheFittedDistributionAndAlreadyReached) {
     EXPECT_NEAR(std::stod(r[9]), e.probability, 0.0006) << i;
   }
   EXPECT_EQ(rows[1][6] + rows[1][7] + rows[1][8] + rows[1][9], "0.000.00.01.000");
+
+  // An SPI-12 in drought brings in the 12-month period, whose December fit
+  // holds the window of the table's first twelve months (R 3.3332467 inches,
+  // 49.075039 % of normal for the target 0 at horizon 3).
+  std::string results = read_file("NEED01-spi-results.csv");
+  const std::string at = "2015, 9, -99.00, -99.00,  -1.20,  -0.50, -99.00, ";
+  ASSERT_NE(results.find(at + "-99.00,"), std::string::npos);
+  write_file("NEED01-spi-results.csv",
+             results.replace(results.find(at), at.size() + 7, at + " -1.50,"));
+  events::needed("NEED01", catalogue::Choices{}, catalogue::kAllYears);
+  bool found = false;
+  for (const auto& r : events_testing::csv_rows(read_file("NEED01-needed.csv")))
+    if (r[1] + "," + r[2] + "," + r[3] + "," + r[4] == "observed,12,3,0.0") {
+      found = true;
+      EXPECT_NEAR(std::stod(r[6]), 3.3332467, 0.006);
+      EXPECT_NEAR(std::stod(r[8]), 49.075039, 0.06);
+    }
+  EXPECT_TRUE(found);
 }
 
 // Octobers without precipitation but the first: the 1-month fit of October

@@ -405,24 +405,3 @@ TEST(ListReading, ShortScannerAgreesWithTheGeneralRules) {
   }
 }
 
-// Records taken from a file are read where they stand: the byte after each
-// is its line end or the end of the file's text.
-TEST(ListReading, RecordsReadInPlaceBeforeTheirLineEnd) {
-  const std::string file = "1, -2.5,3\r\n4 5.25 6\n7,8.5,\t9";
-  int a = 0, c = 0;
-  float b = 0;
-  std::size_t pos = 0;
-  std::vector<std::array<double, 3>> got;
-  while (pos < file.size()) {
-    std::size_t end = file.find('\n', pos);
-    if (end == std::string::npos) end = file.size();
-    std::size_t stop = end > pos && file[end - 1] == '\r' ? end - 1 : end;
-    const std::array<Target, 3> t{a, b, c};
-    ListState state(t);
-    ASSERT_EQ(list_feed_terminated(state, std::string_view(file).substr(pos, stop - pos)),
-              ListStep::Done);
-    got.push_back({double(a), double(b), double(c)});
-    pos = end + 1;
-  }
-  EXPECT_EQ(got, (std::vector<std::array<double, 3>>{{1, -2.5, 3}, {4, 5.25, 6}, {7, 8.5, 9}}));
-}

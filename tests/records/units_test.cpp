@@ -32,53 +32,6 @@ std::string fatal_text(F f) {
 }
 }  // namespace
 
-TEST(RecordOutput, RecordsEndWithCrLf) {
-  TempDir dir;
-  records::open(80, "out.csv");
-  records::write(80, Layout("I4,',',A"), {1948, "x"});
-  write_open(80, kText, {"ab"});
-  records::write(80, kText, {"cd"});
-  write_list(80);
-  write_open(80, kText, {"open"});
-  records::close(80);  // completes the record left open
-  EXPECT_EQ(read_file("out.csv"), "1948,x\r\nabcd\r\n\r\nopen\r\n");
-}
-
-TEST(RecordOutput, TidyLinesEndWithLf) {
-  TempDir dir;
-  records::open(80, "tidy.csv");
-  write_lf(80, kText, {"a,b"});
-  write_open(80, kText, {"1,"});
-  write_lf(80, kText, {"2"});
-  records::close(80);
-  EXPECT_EQ(read_file("tidy.csv"), "a,b\n1,2\n");
-}
-
-TEST(FileNumbers, UnattachedNumberWritesFortFile) {
-  TempDir dir;
-  write_file("fort.12", "old\r\n");
-  records::write(12, kInt, {1});
-  EXPECT_EQ(attached_name(12), "fort.12");
-  records::close(12);
-  EXPECT_EQ(attached_name(12), "");
-  EXPECT_EQ(read_file("fort.12"), "   1\r\n");
-  records::write(12, kInt, {2});  // a new fort.12, emptied
-  close_all();
-  EXPECT_EQ(read_file("fort.12"), "   2\r\n");
-
-  // start_output attaches and empties without a record ...
-  write_file("fort.13", "old\r\n");
-  start_output(13);
-  records::close(13);
-  EXPECT_TRUE(std::filesystem::exists("fort.13"));
-  EXPECT_EQ(read_file("fort.13"), "");
-  // ... and leaves records already written alone.
-  records::write(14, kInt, {3});
-  start_output(14);
-  records::close(14);
-  EXPECT_EQ(read_file("fort.14"), "   3\r\n");
-}
-
 TEST(FileNumbers, OldRecordsAreLostOnlyAtTheFirstWrite) {
   TempDir dir;
   write_file("keep.csv", "kept\r\n");
@@ -189,30 +142,6 @@ TEST(RecordInput, RecordsAcrossReadBlocks) {
   step_back(93);  // to the last record read
   EXPECT_EQ(read_list(93, {v}), ReadStatus::Ok);
   EXPECT_EQ(v, 7);
-}
-
-TEST(Console, DialogueLines) {
-  TempDir dir;
-  std::string out;
-  std::string in = "123456\r\nexit, more\n";
-  set_console_sink(&out);
-  set_console_source(&in);
-  write_list(kConsoleOut, {"Enter 6-digit station ID or exit: "});
-  std::string id;
-  must_read_list(kConsoleIn, {Target::text(id, 6)});
-  EXPECT_EQ(id, "123456");
-  write_list(kConsoleOut, {"Data begins in", 3, "/", 1948});
-  write_list(kConsoleOut, {"Data ends in  ", 12, "/", 2020});
-  write_list(kConsoleOut);
-  must_read_list(kConsoleIn, {Target::text(id, 6)});
-  EXPECT_TRUE(text_equal(id, "exit"));
-  EXPECT_EQ(out,
-            " Enter 6-digit station ID or exit: \r\n"
-            " Data begins in 3 / 1948\r\n"
-            " Data ends in   12 / 2020\r\n"
-            "\r\n");
-  EXPECT_EQ(fatal_text([&] { must_read_list(kConsoleIn, {Target::text(id, 6)}); }),
-            "read standard input: end of file");
 }
 
 // A fatal read of a file the program wrote names the input behind it: the

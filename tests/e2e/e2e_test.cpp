@@ -113,4 +113,29 @@ TEST_F(WholeRun, MatchesTheExpectedFilesByteForByte) {
   EXPECT_EQ(compared, 92) << "64 station files and 28 fort files";
 }
 
+// Which SPI engine files restart with every SPI run and which collect over
+// the program's life is part of the output contract: pinned here file by
+// file, so that moving a reader to other file numbers cannot change it
+// silently. After five stations a restarting file holds at most the last
+// station (727930); a collecting file holds every station that has values for
+// its period (the 24-month period: only the six-year 100112).
+TEST_F(WholeRun, SpiEngineFilesRestartOrCollectAsDocumented) {
+  const std::set<int> restarting{11, 12, 13, 14, 22, 32, 42, 52, 62, 72};
+  const std::set<std::string> last{"727930"};
+  const std::set<std::string> all{"100111", "100112", "725030", "727930"};
+  for (int period = 1; period <= 7; ++period) {
+    for (int kind = 1; kind <= 4; ++kind) {
+      const int number = 10 * period + kind;
+      std::istringstream file(read_file(dir_->path() / ("fort." + std::to_string(number))));
+      std::set<std::string> stations;
+      for (std::string line; std::getline(file, line);) stations.insert(line.substr(0, 6));
+      const bool values = period < 7 || kind == 1;  // parameter records are always written
+      if (restarting.count(number))
+        EXPECT_EQ(stations, values ? last : std::set<std::string>{}) << "fort." << number;
+      else
+        EXPECT_EQ(stations, values ? all : std::set<std::string>{"100112"}) << "fort." << number;
+    }
+  }
+}
+
 }  // namespace

@@ -58,7 +58,9 @@ void expect_consistent_events(const std::vector<Fields>& events) {
     const int start = month_number(f[5]), duration = std::stoi(f[7]);
     const int end = start + duration - 1, peak = month_number(f[11]);
     const bool ongoing = f[12] == "yes";
-    if (!ongoing) EXPECT_EQ(month_number(f[6]), end);
+    if (!ongoing) {
+      EXPECT_EQ(month_number(f[6]), end);
+    }
     EXPECT_EQ(std::stoi(f[4]), ++number[series]);
     EXPECT_GT(start, end_of_previous.count(series) ? end_of_previous[series] : first - 1);
     EXPECT_LE(end, last);

@@ -404,4 +404,3 @@ TEST(ListReading, ShortScannerAgreesWithTheGeneralRules) {
     }
   }
 }
-

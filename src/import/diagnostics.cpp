@@ -1,5 +1,7 @@
 #include "import/diagnostics.h"
 
+#include "records/fatal.h"
+
 namespace importer {
 
 namespace {
@@ -26,21 +28,6 @@ void flush(Log& log) {
   log.text.clear();
 }
 
-std::string shown(std::string_view name) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string s;
-  s.reserve(name.size());
-  for (const char ch : name) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c < 0x7f) {
-      s += ch;
-    } else {
-      s += "\\x";
-      s += kHex[c >> 4];
-      s += kHex[c & 15];
-    }
-  }
-  return s;
-}
+std::string shown(std::string_view name) { return records::shown_name(name); }
 
 }  // namespace importer

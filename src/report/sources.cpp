@@ -249,21 +249,7 @@ bool worth_warning(const FileReport& file) {
   return file.state != FileState::Ok && !(file.optional && file.state == FileState::Missing);
 }
 
-std::string shown(std::string_view name) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (char ch : name) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c != 0x7f) {
-      out += ch;
-    } else {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
+std::string shown(std::string_view name) { return records::shown_name(name); }
 
 std::string warning_text(const Station& station, const FileReport& file) {
   std::string text = shown(station.id) + ": " + shown(file.name);

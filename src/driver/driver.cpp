@@ -59,25 +59,28 @@ void spi_run(std::string_view id, const catalogue::FileRow& table,
 }
 
 // Names the options of the run that change values in <id>-options.txt, so
-// that a page made from the files says how they were made. A run without such
-// options removes the file an earlier run may have left, and a run without
-// --extended removes the files of the extended indices, so that no page shows
-// indices of an earlier run beside the new ones.
+// that a page made from the files says how they were made; a run without such
+// options removes the file an earlier run may have left.
 void write_options_file(std::string_view id, const catalogue::Choices& choices) {
   constexpr int kOptionsUnit = 91;
-  std::error_code ignored;
-  if (!choices.extended)
-    for (const catalogue::FileRow* row : catalogue::kFiles)
-      if (row->extended) std::filesystem::remove(catalogue::file_name(id, row->suffix), ignored);
   const std::string name = catalogue::file_name(id, catalogue::kOptions.suffix);
   const std::string line = value_options_text(choices);
   if (line.empty()) {
+    std::error_code ignored;
     std::filesystem::remove(name, ignored);
     return;
   }
   records::open(kOptionsUnit, name);
   records::write(kOptionsUnit, records::Layout{"A"}, {line});
   records::close(kOptionsUnit);
+}
+
+// A run without --extended removes the files of the extended indices that an
+// earlier run may have left, so that no page shows them beside the new ones.
+void remove_extended_files(std::string_view id) {
+  std::error_code ignored;
+  for (const catalogue::FileRow* row : catalogue::kFiles)
+    if (row->extended) std::filesystem::remove(catalogue::file_name(id, row->suffix), ignored);
 }
 
 // The indices of --extended, each a stage that reads the files of the
@@ -104,6 +107,7 @@ void station_run(std::string_view id, const catalogue::Choices& choices) {
   const catalogue::YearRange reference =
       reference_years(choices.reference, id, span.first_year, span.last_year);
   write_options_file(id, choices);
+  if (!choices.extended) remove_extended_files(id);
   safe_point();
   prep::spiformat(id);
   safe_point();
